@@ -1,0 +1,55 @@
+// The update engine: the host probe and the box parameters, the one INF
+// document loaded at a time, and the walk of the update script. Each step is
+// a virtual operation, and the steps call one another through the object.
+// Failures are reported through `error`, never by exception.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/Object.h"
+#include "engine/Text.h"
+#include "host/HostServices.h"
+#include "inf/LineList.h"
+
+class InfUpdater : public CObject {
+ public:
+  // `owner` is the application's main window at the time of construction:
+  // the owner of every box shown from the parameter block.
+  InfUpdater(HostServices& host, win::HWND owner);
+  ~InfUpdater() override;
+
+  virtual std::int32_t GetPlatformCode();
+  virtual win::MSGBOXPARAMSA* GetPromptParams();
+  virtual std::int32_t GetPlanSelector();
+  virtual void RunPlan(std::int32_t planId);
+  virtual std::int32_t GetError();
+  virtual void SplitLines(const Text& text);
+  virtual void LoadInf(const Text& fileName);
+  virtual void ApplyFileEntry(std::int32_t entryId);
+  virtual void FindLine(const Text& line);
+  virtual void FindLineById(std::int32_t stringId);
+  virtual void ApplySectionBlock(std::int32_t baseId);
+  virtual void MergeLines(std::int32_t firstId, std::int32_t count,
+                          LineList::Position insertionPoint);
+  virtual void SaveInf();
+  virtual void RotateBackups(Text& backupName);
+  virtual std::int32_t NextNumber(Text& script);
+  virtual void ProbeHost();
+  virtual void BuildPromptParams();
+
+ protected:
+  HostServices& host;
+  win::HWND owner;
+
+  LineList* lines = nullptr;
+  std::int32_t existed = 0;
+  std::int32_t error = 0;
+  Text path;
+  Text tempPath;
+  Text infDir;
+  LineList::Position position = nullptr;
+  win::MSGBOXPARAMSA* promptParams = nullptr;
+  char promptText[256] = {};
+  std::int32_t platformCode = 0;
+  std::int32_t planSelector = 0;
+};
