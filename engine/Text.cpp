@@ -2,9 +2,7 @@
 
 #include <new>
 
-bool IsWhiteSpace(char byte) {
-  return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+bool IsWhiteSpace(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 std::size_t ZeroTerminatedLength(const char* text) {
   std::size_t length = 0;

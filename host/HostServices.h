@@ -37,9 +37,8 @@ class HostServices {
   // Files. QueryFileStatus stands for GetFullPathNameA, GetVolumeInformationA,
   // FindFirstFileA and FindClose on one name; it fails when any of them does.
   virtual bool QueryFileStatus(const char* path, win::FileStatus* status) = 0;
-  virtual win::HANDLE CreateFileA(const char* path, std::uint32_t access,
-                                  std::uint32_t shareMode, std::uint32_t disposition,
-                                  std::uint32_t attributes) = 0;
+  virtual win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                                  std::uint32_t disposition, std::uint32_t attributes) = 0;
   virtual bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
                         std::uint32_t* read) = 0;
   virtual bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
@@ -50,9 +49,8 @@ class HostServices {
   virtual bool DeleteFileA(const char* path) = 0;
 
   // Registry.
-  virtual std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey,
-                                     std::uint32_t options, std::uint32_t access,
-                                     win::HKEY* result) = 0;
+  virtual std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
+                                     std::uint32_t access, win::HKEY* result) = 0;
   virtual std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
                                      std::uint32_t* nameSize, std::uint32_t* reserved,
                                      char* className, std::uint32_t* classSize,
@@ -82,16 +80,16 @@ class HostServices {
                                     const char* windowName, std::uint32_t style, int x, int y,
                                     int width, int height, win::HWND parent, win::HMENU menu,
                                     win::HINSTANCE instance, void* param) = 0;
-  virtual win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message,
-                                      win::WPARAM wParam, win::LPARAM lParam) = 0;
+  virtual win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+                                      win::LPARAM lParam) = 0;
   virtual bool ShowWindow(win::HWND window, int showCommand) = 0;
   virtual bool UpdateWindow(win::HWND window) = 0;
   virtual bool ShowOwnedPopups(win::HWND window, bool show) = 0;
-  virtual bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx,
-                            int cy, std::uint32_t flags) = 0;
+  virtual bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx, int cy,
+                            std::uint32_t flags) = 0;
   virtual bool DestroyWindow(win::HWND window) = 0;
-  virtual win::LRESULT SendMessageA(win::HWND window, std::uint32_t message,
-                                    win::WPARAM wParam, win::LPARAM lParam) = 0;
+  virtual win::LRESULT SendMessageA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+                                    win::LPARAM lParam) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   virtual int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin,
                           std::uint32_t filterMax) = 0;

@@ -68,9 +68,7 @@ constexpr std::uint32_t kFileAttributeDirectory = 0x10;
 constexpr std::uint32_t kFileAttributeNormal = 0x80;
 constexpr std::size_t kMaxPath = 260;
 
-inline HANDLE InvalidHandleValue() {
-  return reinterpret_cast<HANDLE>(~std::uintptr_t{0});
-}
+inline HANDLE InvalidHandleValue() { return reinterpret_cast<HANDLE>(~std::uintptr_t{0}); }
 
 // Registry.
 constexpr std::uint32_t kKeyAllAccess = 0xF003F;

@@ -14,9 +14,11 @@ class PosixFileSystem {
   std::uint32_t GetLastError();
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
   bool QueryFileStatus(const char* path, win::FileStatus* status);
-  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode, std::uint32_t disposition, std::uint32_t attributes);
+  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                          std::uint32_t disposition, std::uint32_t attributes);
   bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
-  bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite, std::uint32_t* written);
+  bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
+                 std::uint32_t* written);
   bool FlushFileBuffers(win::HANDLE file);
   bool CloseHandle(win::HANDLE handle);
   bool MoveFileA(const char* existing, const char* target);

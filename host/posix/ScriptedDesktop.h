@@ -14,7 +14,8 @@ class ScriptedDesktop {
   bool SetThreadPriority(win::HANDLE thread, int priority);
   bool EnableShutdownPrivilege();
   bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved);
-  bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data, std::uint32_t winIni);
+  bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
+                             std::uint32_t winIni);
   int MessageBoxA(win::HWND owner, const char* text, const char* caption, std::uint32_t type);
   int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params);
   win::HCURSOR LoadCursorA(win::HINSTANCE instance, const char* name);
@@ -23,16 +24,23 @@ class ScriptedDesktop {
   win::HICON LoadIconA(win::HINSTANCE instance, const char* name);
   bool GetClassInfoA(win::HINSTANCE instance, const char* className, win::WNDCLASSA* wndClass);
   std::uint16_t RegisterClassA(const win::WNDCLASSA* wndClass);
-  win::HWND CreateWindowExA(std::uint32_t exStyle, const char* className, const char* windowName, std::uint32_t style, int x, int y, int width, int height, win::HWND parent, win::HMENU menu, win::HINSTANCE instance, void* param);
-  win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam, win::LPARAM lParam);
+  win::HWND CreateWindowExA(std::uint32_t exStyle, const char* className, const char* windowName,
+                            std::uint32_t style, int x, int y, int width, int height,
+                            win::HWND parent, win::HMENU menu, win::HINSTANCE instance,
+                            void* param);
+  win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+                              win::LPARAM lParam);
   bool ShowWindow(win::HWND window, int showCommand);
   bool UpdateWindow(win::HWND window);
   bool ShowOwnedPopups(win::HWND window, bool show);
-  bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx, int cy, std::uint32_t flags);
+  bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx, int cy,
+                    std::uint32_t flags);
   bool DestroyWindow(win::HWND window);
-  win::LRESULT SendMessageA(win::HWND window, std::uint32_t message, win::WPARAM wParam, win::LPARAM lParam);
+  win::LRESULT SendMessageA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+                            win::LPARAM lParam);
   void PostQuitMessage(int exitCode);
-  int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin, std::uint32_t filterMax);
+  int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin,
+                  std::uint32_t filterMax);
   bool TranslateMessage(const win::MSG* message);
   win::LRESULT DispatchMessageA(const win::MSG* message);
   win::HDC BeginPaint(win::HWND window, win::PAINTSTRUCT* paint);
@@ -46,6 +54,7 @@ class ScriptedDesktop {
   int GetObjectA(win::HGDIOBJ object, int size, void* buffer);
   win::HDC CreateCompatibleDC(win::HDC dc);
   win::HGDIOBJ SelectObject(win::HDC dc, win::HGDIOBJ object);
-  bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX, int sourceY, std::uint32_t rop);
+  bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX,
+              int sourceY, std::uint32_t rop);
   bool DeleteDC(win::HDC dc);
 };

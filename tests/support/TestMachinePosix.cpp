@@ -1,0 +1,2 @@
+// Placeholder until the POSIX test machine lands.
+#include "TestMachine.h"
