@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/Object.h"
+#include "engine/ScriptStrings.h"
 #include "engine/Text.h"
 #include "host/HostServices.h"
 #include "inf/LineList.h"
@@ -52,4 +53,22 @@ class InfUpdater : public CObject {
   char promptText[256] = {};
   std::int32_t platformCode = 0;
   std::int32_t planSelector = 0;
+  // 1 once a section block of the running plan has failed: its file is still
+  // saved and the plan goes on, but the plan ends with `error` at 1.
+  std::int32_t blockFailed = 0;
+  // 1 once memory ran out during the running plan: the document in hand is
+  // not saved, and the plan stops with `error` at 1.
+  std::int32_t outOfMemory = 0;
+
+ private:
+  void SetInfDir();
+  StringRead ReadString(std::int64_t id, Text& text);
+  void FailForMemory();
+  bool CutFileName(Text& entry, Text& fileName);
+  bool MergeBlocks(Text& entry);
+  LineList::Position AppendLine(Text& line);
+  bool ReadDocument(const Text& fullPath, std::uint32_t size);
+  bool WriteDocument();
+  bool PickBackupName(Text& backupName);
+  void ReleaseDocument();
 };

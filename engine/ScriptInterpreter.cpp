@@ -1,0 +1,130 @@
+// The walk of an update plan: plans name file entries, file entries name an
+// INF file and its section blocks. Every count and ID is cut by NextNumber.
+#include "engine/InfUpdater.h"
+
+namespace {
+
+constexpr std::int64_t kLargestMagnitude = std::int64_t{1} << 31;
+
+// The standard decimal conversion of the first `end` bytes: leading white
+// space, an optional sign, then digits up to the first other byte. Values
+// beyond 32 bits are held at the nearest 32-bit limit.
+std::int32_t ParseDecimal(const Text& text, std::size_t end) {
+  std::size_t i = 0;
+  while (i < end && IsWhiteSpace(text[i])) ++i;
+  const bool negative = i < end && text[i] == '-';
+  if (i < end && (text[i] == '-' || text[i] == '+')) ++i;
+  std::int64_t magnitude = 0;
+  for (; i < end && text[i] >= '0' && text[i] <= '9'; ++i) {
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude > kLargestMagnitude) magnitude = kLargestMagnitude;
+  }
+  if (negative) return static_cast<std::int32_t>(-magnitude);
+  return static_cast<std::int32_t>(magnitude < kLargestMagnitude ? magnitude
+                                                                 : kLargestMagnitude - 1);
+}
+
+}  // namespace
+
+std::int32_t InfUpdater::NextNumber(Text& script) {
+  error = 0;
+  if (!script.Append(' ')) {
+    FailForMemory();
+    return 0;
+  }
+  script.TrimLeadingWhiteSpace();
+  const std::size_t blank = script.Find(' ');
+  if (blank == Text::kNotFound) {
+    error = 1;
+    return 0;
+  }
+  const std::int32_t value = ParseDecimal(script, blank);
+  if (value == 0) {
+    error = 1;
+    return 0;
+  }
+  script.EraseFront(blank);
+  script.TrimLeadingWhiteSpace();
+  return value;
+}
+
+// An empty `infDir` means that the Windows directory could not be had: the
+// plan then fails before any file is touched.
+void InfUpdater::RunPlan(std::int32_t planId) {
+  blockFailed = 0;
+  outOfMemory = 0;
+  Text plan;
+  if (infDir.IsEmpty() || ReadString(planId, plan) != StringRead::kFound) {
+    error = 1;
+    return;
+  }
+  const std::int32_t count = NextNumber(plan);
+  if (error != 0) return;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t entryId = NextNumber(plan);
+    if (error != 0) return;
+    ApplyFileEntry(entryId);
+    if (error != 0) return;
+  }
+  if (blockFailed != 0) error = 1;
+}
+
+std::int32_t InfUpdater::GetError() { return error; }
+
+void InfUpdater::ApplyFileEntry(std::int32_t entryId) {
+  Text entry;
+  if (ReadString(entryId, entry) != StringRead::kFound) {
+    error = 1;
+    return;
+  }
+  Text fileName;
+  if (!CutFileName(entry, fileName)) return;
+  LoadInf(fileName);
+  if (error != 0) return;
+  if (!MergeBlocks(entry)) {
+    ReleaseDocument();
+    return;
+  }
+  SaveInf();
+  ReleaseDocument();
+}
+
+// Cuts the file name, the entry's first field, from the front of `entry`.
+bool InfUpdater::CutFileName(Text& entry, Text& fileName) {
+  if (!entry.Append(' ')) {
+    FailForMemory();
+    return false;
+  }
+  entry.TrimLeadingWhiteSpace();
+  const std::size_t blank = entry.Find(' ');
+  if (blank == Text::kNotFound) {
+    error = 1;
+    return false;
+  }
+  if (!fileName.Assign(entry.Data(), blank)) {
+    FailForMemory();
+    return false;
+  }
+  entry.EraseFront(blank);
+  entry.TrimLeadingWhiteSpace();
+  return true;
+}
+
+// Merges the entry's blocks into the loaded document. Gives false when the
+// document must not be saved: the count or a block ID is bad, or memory ran
+// out. A failed block only ends the entry's blocks: the document is saved
+// with what was merged before it.
+bool InfUpdater::MergeBlocks(Text& entry) {
+  const std::int32_t count = NextNumber(entry);
+  if (error != 0) return false;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::int32_t blockId = NextNumber(entry);
+    if (error != 0) return false;
+    ApplySectionBlock(blockId);
+    if (error == 0) continue;
+    if (outOfMemory != 0) return false;
+    blockFailed = 1;
+    return true;
+  }
+  return true;
+}

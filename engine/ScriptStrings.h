@@ -1,0 +1,14 @@
+// Reading the update script from the program's string table.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/Text.h"
+#include "host/HostServices.h"
+
+enum class StringRead { kFound, kMissing, kNoMemory };
+
+// Reads string `id` of the program's table whole, whatever its length. An ID
+// outside the table's 16-bit range, an absent string and an empty one are all
+// missing; `text` is then empty.
+StringRead ReadScriptString(HostServices& host, std::int64_t id, Text& text);

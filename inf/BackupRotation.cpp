@@ -1,0 +1,64 @@
+// Numbered backups: X.OR0 to X.OR9 beside each INF file. A save takes the
+// lowest free number; when all ten are taken, the oldest backup is deleted
+// and its name reused.
+#include "engine/InfUpdater.h"
+#include "inf/FileNames.h"
+
+namespace {
+
+constexpr int kBackupCount = 10;
+
+// The creation time in whole seconds, or the last-write time where the file
+// system keeps no creation time.
+std::int32_t AgeStamp(const win::FileStatus& status) {
+  return status.creationTime != 0 ? status.creationTime : status.lastWriteTime;
+}
+
+}  // namespace
+
+// A name is taken when a file or a directory of that name exists.
+bool InfUpdater::PickBackupName(Text& backupName) {
+  Text backupBase;
+  if (!MakeBackupBase(path, backupBase)) {
+    FailForMemory();
+    return false;
+  }
+  for (int number = 0; number < kBackupCount; ++number) {
+    if (!MakeBackupName(backupBase, number, backupName)) {
+      FailForMemory();
+      return false;
+    }
+    win::FileStatus status = {};
+    if (!host.QueryFileStatus(backupName.Data(), &status)) return true;
+  }
+  RotateBackups(backupName);
+  return error == 0;
+}
+
+// Among backups of the same age the highest number goes: an equal time never
+// replaces the name already chosen. A backup that vanished since the names
+// were found taken is a free name, and nothing is deleted for it.
+void InfUpdater::RotateBackups(Text& backupName) {
+  win::FileStatus chosen = {};
+  if (!host.QueryFileStatus(backupName.Data(), &chosen)) return;
+  Text backupBase;
+  Text candidate;
+  if (!backupBase.Assign(backupName.Data(), backupName.Length() - 1)) {
+    FailForMemory();
+    return;
+  }
+  for (int number = kBackupCount - 2; number >= 0; --number) {
+    if (!MakeBackupName(backupBase, number, candidate)) {
+      FailForMemory();
+      return;
+    }
+    win::FileStatus status = {};
+    const bool taken = host.QueryFileStatus(candidate.Data(), &status);
+    if (!taken || AgeStamp(chosen) > AgeStamp(status)) {
+      backupName = static_cast<Text&&>(candidate);
+      chosen = status;
+    }
+    if (!taken) return;
+  }
+  if (!host.DeleteFileA(backupName.Data())) error = 1;
+}
