@@ -86,7 +86,8 @@ void InfUpdater::ProbeHost() {
 void InfUpdater::BuildPromptParams() {
   promptParams = new (std::nothrow) win::MSGBOXPARAMSA{};
   if (promptParams == nullptr) return;
-  promptParams->cbSize = 40;
+  // The host's own record size: 40 bytes on 32-bit Windows.
+  promptParams->cbSize = sizeof(win::MSGBOXPARAMSA);
   promptParams->hwndOwner = owner;
   promptParams->hInstance = host.GetModuleHandleA(nullptr);
   promptParams->lpszText = promptText;

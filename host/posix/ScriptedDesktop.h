@@ -1,13 +1,159 @@
 // The desktop side of the POSIX host: scripted answers for the version query
 // and the boxes, and a record of every window, box, cursor and drawing call.
+//
+// Script: the version that the host reports (or a failing query), the
+// answers of the boxes in turn, which of the program's resources exist, the
+// work area, whether the user closes the open windows once the program waits
+// for input, and switches that make painting calls fail.
+//
+// Record: Calls() lists the desktop calls in order as short lines ("ShowWindow
+// 10", "MessageBoxIndirectA", "SetCursor wait", ...), Boxes() every box with
+// what it showed, Fills() and Blits() the drawing, LiveGdiObjects() what is
+// not yet released.
+//
+// Windows behave like the host's own: CreateWindowExA sends WM_GETMINMAXINFO,
+// WM_NCCREATE and WM_CREATE through the class's procedure, SendMessageA
+// calls it at once, DestroyWindow sends WM_DESTROY then WM_NCDESTROY, and
+// DefWindowProcA destroys a window on WM_CLOSE. GetMessageA never blocks:
+// with nothing queued it lets the user close the open windows when the
+// script says so, and otherwise fails (-1), so that no message loop waits
+// for ever.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "host/HostTypes.h"
 
 class ScriptedDesktop {
  public:
+  // ---- Script ----
+
+  static win::OSVERSIONINFOA Windows95(std::uint32_t buildNumber);
+  static win::OSVERSIONINFOA WindowsNt(std::uint32_t major, std::uint32_t minor,
+                                       std::uint32_t build);
+  static win::OSVERSIONINFOA Win32s();
+
+  // Windows 95 build 950 unless set otherwise. GetVersion follows it.
+  void SetVersion(const win::OSVERSIONINFOA& version);
+  void FailVersionQuery(bool fail) { failVersionQuery_ = fail; }
+
+  // Answers of the boxes in the order they are shown: kIdOk, kIdCancel, or 0
+  // for a box that fails to show. A box shown with no answer left gets IDOK.
+  void QueueBoxAnswers(const std::vector<int>& answers);
+
+  // The program's resources: bitmap 10 (196 x 62, 8 bits per pixel), icons
+  // 10, 12 and 13 and cursor 11 exist unless removed.
+  void SetBitmapPresent(std::uint16_t id, bool present);
+  void SetIconPresent(std::uint16_t id, bool present);
+  void SetCursorPresent(std::uint16_t id, bool present);
+  // The module whose resources these are.
+  void SetProgramInstance(win::HINSTANCE instance) { programInstance_ = instance; }
+  win::HINSTANCE ProgramInstance() const { return programInstance_; }
+
+  // (0, 0, 1024, 740) unless set otherwise.
+  void SetWorkArea(const win::RECT& area) { workArea_ = area; }
+  void FailWorkAreaQuery(bool fail) { failWorkArea_ = fail; }
+
+  // When GetMessageA finds nothing queued, the user closes each open window
+  // once (a WM_CLOSE is delivered to it).
+  void SetUserClosesWindows(bool closes) { userClosesWindows_ = closes; }
+
+  void FailBeginPaint(bool fail) { failBeginPaint_ = fail; }
+  void FailSolidBrush(bool fail) { failSolidBrush_ = fail; }
+  void FailHatchBrush(bool fail) { failHatchBrush_ = fail; }
+  void FailCompatibleDC(bool fail) { failCompatibleDC_ = fail; }
+  void FailRegisterClass(bool fail) { failRegisterClass_ = fail; }
+  void FailCreateWindow(bool fail) { failCreateWindow_ = fail; }
+
+  // ---- Record ----
+
+  struct Box {
+    enum class Kind { kPlain, kIndirect };
+    Kind kind;
+    win::HWND owner;
+    std::string text;
+    std::optional<std::string> caption;  // none: the host's default caption
+    std::uint32_t style;
+    std::optional<std::uint16_t> iconId;  // MessageBoxIndirectA's lpszIcon
+    win::HINSTANCE instance;
+    int answer;
+  };
+  struct Fill {
+    win::HDC dc;
+    win::RECT rect;
+    std::string brush;  // "hatch 2 7a7aff", "solid 7a7aff"
+  };
+  struct Blit {
+    win::HDC target;
+    int x, y, width, height;
+    win::HDC source;
+    int sourceX, sourceY;
+    std::uint32_t rop;
+    bool pictureSelected;  // the source held a bitmap of the program
+  };
+  struct Window {
+    win::HWND handle;
+    std::string className;
+    std::string caption;
+    std::uint32_t exStyle;
+    std::uint32_t style;
+    int x, y, width, height;
+    win::HWND parent;
+    win::HINSTANCE instance;
+    bool visible = false;
+    bool needsPaint = true;
+    bool destroying = false;
+    bool destroyed = false;
+    bool closeOffered = false;
+  };
+  struct WindowClass {
+    win::WNDCLASSA record;
+    std::string name;
+  };
+
+  const std::vector<std::string>& Calls() const { return calls_; }
+  // The calls whose first word is one of `names`.
+  std::vector<std::string> CallsOf(const std::vector<std::string>& names) const;
+  // Adds a line of the test's own to Calls(), to place other events in order.
+  void Note(const std::string& line) { calls_.push_back(line); }
+
+  const std::vector<Box>& Boxes() const { return boxes_; }
+  const std::vector<Fill>& Fills() const { return fills_; }
+  const std::vector<Blit>& Blits() const { return blits_; }
+  void ClearDrawing();
+
+  const std::deque<Window>& Windows() const { return windows_; }
+  const Window* FindWindow(win::HWND handle) const;
+  int OpenWindowCount() const;
+  const WindowClass* FindClass(const std::string& name) const;
+  std::size_t ClassCount() const { return classes_.size(); }
+  // The cursor handle of a system cursor or of the program's cursor `id`.
+  static win::HCURSOR SystemCursor(std::uint16_t id);
+  static win::HCURSOR ProgramCursor(std::uint16_t id);
+  static win::HICON ProgramIcon(std::uint16_t id);
+  win::HCURSOR CurrentCursor() const { return cursor_; }
+
+  // Brushes, bitmaps and memory contexts not yet deleted, and paints begun
+  // but not ended.
+  int LiveGdiObjects() const { return static_cast<int>(gdiObjects_.size()); }
+  int OpenPaints() const { return openPaints_; }
+  // Every DeleteObject or DeleteDC that the host refused (unknown handle, or
+  // a bitmap still selected into a context).
+  const std::vector<std::string>& GdiFaults() const { return gdiFaults_; }
+
+  // The code of the quit message that GetMessageA handed out, if any.
+  std::optional<int> QuitCode() const { return quitCode_; }
+  // GetMessageA found nothing to deliver and failed.
+  bool MessageLoopStarved() const { return starved_; }
+
+  // ---- The host's calls ----
+
   std::uint32_t GetVersion();
   bool GetVersionExA(win::OSVERSIONINFOA* info);
   win::HANDLE GetCurrentThread();
@@ -57,4 +203,55 @@ class ScriptedDesktop {
   bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX,
               int sourceY, std::uint32_t rop);
   bool DeleteDC(win::HDC dc);
+
+ private:
+  struct GdiObject {
+    enum class Kind { kBrush, kBitmap, kMemoryDc };
+    Kind kind;
+    std::string description;
+    int width = 0, height = 0, bitsPerPixel = 0;
+    std::uintptr_t selected = 0;  // memory contexts: the bitmap selected into it
+  };
+
+  Window* LiveWindow(win::HWND handle);
+  win::LRESULT Deliver(Window& window, std::uint32_t message, win::WPARAM wParam,
+                       win::LPARAM lParam);
+  bool IsProgram(win::HINSTANCE instance) const { return instance == programInstance_; }
+  std::uintptr_t NewGdiHandle();
+  GdiObject* FindGdi(std::uintptr_t handle);
+  int AnswerBox(Box box);
+  void Record(const std::string& line) { calls_.push_back(line); }
+
+  win::OSVERSIONINFOA version_ = Windows95(0x040003B6);
+  bool failVersionQuery_ = false;
+  std::deque<int> boxAnswers_;
+  std::set<std::uint16_t> bitmaps_ = {10};
+  std::set<std::uint16_t> icons_ = {10, 12, 13};
+  std::set<std::uint16_t> cursors_ = {11};
+  win::HINSTANCE programInstance_ = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{0x400000});
+  win::RECT workArea_ = {0, 0, 1024, 740};
+  bool failWorkArea_ = false;
+  bool userClosesWindows_ = false;
+  bool failBeginPaint_ = false;
+  bool failSolidBrush_ = false;
+  bool failHatchBrush_ = false;
+  bool failCompatibleDC_ = false;
+  bool failRegisterClass_ = false;
+  bool failCreateWindow_ = false;
+
+  std::vector<std::string> calls_;
+  std::vector<Box> boxes_;
+  std::vector<Fill> fills_;
+  std::vector<Blit> blits_;
+  // A deque: windows made while a message is delivered keep the others in place.
+  std::deque<Window> windows_;
+  std::map<std::string, WindowClass> classes_;
+  std::map<std::uintptr_t, GdiObject> gdiObjects_;
+  std::set<std::uintptr_t> paintDcs_;
+  std::vector<std::string> gdiFaults_;
+  int openPaints_ = 0;
+  win::HCURSOR cursor_ = nullptr;
+  std::deque<win::MSG> queue_;
+  std::optional<int> quitCode_;
+  bool starved_ = false;
 };
