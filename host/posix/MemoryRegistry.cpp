@@ -1,17 +1,632 @@
-// Placeholder until the realisation lands; every call fails.
 #include "host/posix/MemoryRegistry.h"
 
-std::int32_t MemoryRegistry::RegOpenKeyExA(win::HKEY, const char*, std::uint32_t, std::uint32_t,
-                                           win::HKEY*) {
-  return {};
+#include <cstring>
+#include <utility>
+
+namespace {
+
+constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
+
+constexpr std::int32_t kSuccess = Code(win::kErrorSuccess);
+constexpr std::int32_t kFileNotFound = Code(win::kErrorFileNotFound);
+constexpr std::int32_t kAccessDenied = Code(win::kErrorAccessDenied);
+constexpr std::int32_t kInvalidHandle = Code(win::kErrorInvalidHandle);
+constexpr std::int32_t kInvalidParameter = Code(win::kErrorInvalidParameter);
+constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
+constexpr std::int32_t kNoMoreItems = Code(win::kErrorNoMoreItems);
+
+constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE";
+constexpr char kCurrentUserName[] = "HKEY_CURRENT_USER";
+constexpr char kHeader[] = "REGEDIT4";
+constexpr char kLineEnd[] = "\r\n";
+
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
 }
-std::int32_t MemoryRegistry::RegEnumKeyExA(win::HKEY, std::uint32_t, char*, std::uint32_t*,
-                                           std::uint32_t*, char*, std::uint32_t*, win::FILETIME*) {
-  return {};
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> segments(1);
+  for (const char c : path) {
+    if (c == '\\') {
+      segments.emplace_back();
+      continue;
+    }
+    segments.back() += c;
+  }
+  return segments;
 }
-std::int32_t MemoryRegistry::RegQueryValueExA(win::HKEY, const char*, std::uint32_t*,
-                                              std::uint32_t*, std::uint8_t*, std::uint32_t*) {
-  return {};
+
+// A name that a .reg line can carry: not empty, on one line.
+bool IsUsableKeyName(const std::string& name) {
+  return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
 }
-std::int32_t MemoryRegistry::RegDeleteKeyA(win::HKEY, const char*) { return {}; }
-std::int32_t MemoryRegistry::RegCloseKey(win::HKEY) { return {}; }
+
+bool IsUsablePath(const std::vector<std::string>& segments) {
+  for (const std::string& segment : segments) {
+    if (!IsUsableKeyName(segment)) return false;
+  }
+  return true;
+}
+
+bool IsRootName(const std::string& name) {
+  return SameName(name, kLocalMachineName) || SameName(name, kCurrentUserName);
+}
+
+}  // namespace
+
+struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
+  struct Value {
+    std::string name;
+    std::uint32_t type;
+    std::string bytes;
+  };
+
+  explicit Key(std::string keyName, Key* owner = nullptr)
+      : name(std::move(keyName)), parent(owner) {}
+
+  Key* FindSubkey(const std::string& subName) const {
+    for (const auto& subkey : subkeys) {
+      if (SameName(subkey->name, subName)) return subkey.get();
+    }
+    return nullptr;
+  }
+
+  Key* FindOrAddSubkey(const std::string& subName) {
+    if (Key* found = FindSubkey(subName)) return found;
+    subkeys.push_back(std::make_shared<Key>(subName, this));
+    return subkeys.back().get();
+  }
+
+  // The key at `relativePath` below this one; a null or empty path is this
+  // key itself, an empty name within the path matches nothing.
+  Key* Walk(const char* relativePath) {
+    if (relativePath == nullptr || *relativePath == '\0') return this;
+    Key* key = this;
+    for (const std::string& segment : SplitPath(relativePath)) {
+      key = key->FindSubkey(segment);
+      if (key == nullptr) return nullptr;
+    }
+    return key;
+  }
+
+  Value* FindValue(const std::string& valueName) {
+    for (Value& value : values) {
+      if (SameName(value.name, valueName)) return &value;
+    }
+    return nullptr;
+  }
+
+  void SetValue(const std::string& valueName, std::uint32_t type, const std::string& bytes) {
+    if (Value* value = FindValue(valueName)) {
+      value->type = type;
+      value->bytes = bytes;
+      return;
+    }
+    values.push_back(Value{valueName, type, bytes});
+  }
+
+  void DeleteValue(const std::string& valueName) {
+    for (auto it = values.begin(); it != values.end(); ++it) {
+      if (SameName(it->name, valueName)) {
+        values.erase(it);
+        return;
+      }
+    }
+  }
+
+  // Takes the subtree out of the tree; handles to any of its keys stay
+  // valid but see the keys as deleted.
+  void Detach() {
+    MarkDeleted();
+    auto& siblings = parent->subkeys;
+    for (auto it = siblings.begin(); it != siblings.end(); ++it) {
+      if (it->get() == this) {
+        parent = nullptr;
+        siblings.erase(it);
+        return;
+      }
+    }
+  }
+
+  void MarkDeleted() {
+    deleted = true;
+    for (const auto& subkey : subkeys) subkey->MarkDeleted();
+  }
+
+  std::string name;
+  Key* parent;
+  std::vector<std::shared_ptr<Key>> subkeys;
+  std::vector<Value> values;
+  bool deleted = false;
+};
+
+namespace {
+
+using Key = MemoryRegistry::Key;
+
+// One step of a .reg import, gathered before any is applied.
+struct ImportStep {
+  enum class Kind { kCreateKey, kDeleteKey, kSetValue, kDeleteValue };
+  Kind kind;
+  std::vector<std::string> keyPath;
+  std::string valueName;
+  std::uint32_t type = 0;
+  std::string bytes;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads 1 to `maxDigits` hex digits that make up all of `text`.
+bool ParseHexNumber(const std::string& text, std::size_t maxDigits, std::uint32_t* number) {
+  if (text.empty() || text.size() > maxDigits) return false;
+  std::uint32_t result = 0;
+  for (const char c : text) {
+    const int digit = HexDigit(c);
+    if (digit < 0) return false;
+    result = result * 16 + static_cast<std::uint32_t>(digit);
+  }
+  *number = result;
+  return true;
+}
+
+// "01,ff,3a": bytes of two hex digits (one is accepted) separated by commas.
+bool ParseHexBytes(const std::string& text, std::string* bytes) {
+  bytes->clear();
+  if (TrimBlanks(text).empty()) return true;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string token = TrimBlanks(text.substr(start, comma - start));
+    std::uint32_t byte = 0;
+    if (!ParseHexNumber(token, 2, &byte)) return false;
+    *bytes += static_cast<char>(byte);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// Reads a quoted text with \\ and \" escapes starting at text[*pos] == '"';
+// leaves *pos after the closing quote.
+bool ParseQuoted(const std::string& text, std::size_t* pos, std::string* result) {
+  result->clear();
+  std::size_t i = *pos + 1;
+  while (i < text.size() && text[i] != '"') {
+    if (text[i] != '\\') {
+      *result += text[i++];
+      continue;
+    }
+    if (i + 1 >= text.size() || (text[i + 1] != '\\' && text[i + 1] != '"')) return false;
+    *result += text[i + 1];
+    i += 2;
+  }
+  if (i >= text.size()) return false;
+  *pos = i + 1;
+  return true;
+}
+
+class RegTextParser {
+ public:
+  bool Parse(const std::string& text, std::vector<ImportStep>* steps, std::string* error) {
+    steps_ = steps;
+    const std::vector<std::string> lines = PhysicalLines(text);
+    if (lines.empty() || TrimBlanks(lines[0]) != kHeader) {
+      return Fail(1, "the text does not start with REGEDIT4", error);
+    }
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      const std::size_t lineNumber = i + 1;
+      std::string line = TrimBlanks(lines[i]);
+      while (IsContinued(line) && i + 1 < lines.size()) {
+        line.pop_back();
+        line += TrimBlanks(lines[++i]);
+      }
+      if (!ParseLine(line)) return Fail(lineNumber, why_, error);
+    }
+    return true;
+  }
+
+ private:
+  static std::vector<std::string> PhysicalLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+      start = end + 1;
+    }
+    return lines;
+  }
+
+  static bool IsContinued(const std::string& line) {
+    return !line.empty() && line.front() != '[' && line.back() == '\\';
+  }
+
+  static bool Fail(std::size_t lineNumber, const std::string& why, std::string* error) {
+    if (error != nullptr) *error = "line " + std::to_string(lineNumber) + ": " + why;
+    return false;
+  }
+
+  bool Refuse(const std::string& why) {
+    why_ = why;
+    return false;
+  }
+
+  bool ParseLine(const std::string& line) {
+    if (line.empty() || line.front() == ';') return true;
+    if (line.front() == '[') return ParseKeyLine(line);
+    if (line.front() == '@' || line.front() == '"') return ParseValueLine(line);
+    return Refuse("not a key or value line");
+  }
+
+  bool ParseKeyLine(const std::string& line) {
+    if (line.back() != ']') return Refuse("key line without closing ]");
+    std::string path = line.substr(1, line.size() - 2);
+    const bool remove = !path.empty() && path.front() == '-';
+    if (remove) path.erase(0, 1);
+    const std::vector<std::string> segments = SplitPath(path);
+    if (!IsRootName(segments[0])) return Refuse("unknown root key \"" + segments[0] + "\"");
+    if (!IsUsablePath(segments)) return Refuse("empty key name in the path");
+    if (remove && segments.size() == 1) return Refuse("a root key cannot be deleted");
+    ImportStep step;
+    step.kind = remove ? ImportStep::Kind::kDeleteKey : ImportStep::Kind::kCreateKey;
+    step.keyPath = segments;
+    steps_->push_back(step);
+    currentKey_ = remove ? std::vector<std::string>() : segments;
+    return true;
+  }
+
+  bool ParseValueLine(const std::string& line) {
+    if (currentKey_.empty()) return Refuse("value outside a key");
+    ImportStep step;
+    step.keyPath = currentKey_;
+    std::size_t pos = 1;  // after '@', the default value
+    if (line.front() == '"') {
+      pos = 0;
+      if (!ParseQuoted(line, &pos, &step.valueName)) return Refuse("bad value name");
+    }
+    const std::string rest = TrimBlanks(line.substr(pos));
+    if (rest.empty() || rest.front() != '=') return Refuse("value name without =");
+    if (!ParseData(TrimBlanks(rest.substr(1)), &step)) return false;
+    steps_->push_back(step);
+    return true;
+  }
+
+  bool ParseData(const std::string& data, ImportStep* step) {
+    step->kind = ImportStep::Kind::kSetValue;
+    if (data == "-") {
+      step->kind = ImportStep::Kind::kDeleteValue;
+      return true;
+    }
+    if (!data.empty() && data.front() == '"') return ParseStringData(data, step);
+    if (data.rfind("dword:", 0) == 0) return ParseDwordData(data.substr(6), step);
+    if (data.rfind("hex:", 0) == 0) {
+      step->type = win::kRegBinary;
+      return ParseHexData(data.substr(4), step);
+    }
+    if (data.rfind("hex(", 0) == 0) {
+      const std::size_t close = data.find("):");
+      if (close == std::string::npos ||
+          !ParseHexNumber(data.substr(4, close - 4), 8, &step->type)) {
+        return Refuse("bad hex(type)");
+      }
+      return ParseHexData(data.substr(close + 2), step);
+    }
+    return Refuse("unknown value data");
+  }
+
+  bool ParseStringData(const std::string& data, ImportStep* step) {
+    std::size_t pos = 0;
+    if (!ParseQuoted(data, &pos, &step->bytes)) return Refuse("bad string data");
+    if (!TrimBlanks(data.substr(pos)).empty()) return Refuse("text after the string");
+    step->type = win::kRegSz;
+    step->bytes += '\0';
+    return true;
+  }
+
+  bool ParseDwordData(const std::string& digits, ImportStep* step) {
+    std::uint32_t number = 0;
+    if (!ParseHexNumber(digits, 8, &number)) return Refuse("bad dword");
+    step->type = win::kRegDword;
+    step->bytes.clear();
+    for (int shift = 0; shift < 32; shift += 8) step->bytes += static_cast<char>(number >> shift);
+    return true;
+  }
+
+  bool ParseHexData(const std::string& list, ImportStep* step) {
+    if (!ParseHexBytes(list, &step->bytes)) return Refuse("bad hex bytes");
+    return true;
+  }
+
+  std::vector<ImportStep>* steps_ = nullptr;
+  std::vector<std::string> currentKey_;
+  std::string why_;
+};
+
+std::string QuoteText(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '\\' || c == '"') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + '"';
+}
+
+// A REG_SZ that "text" gives back exactly: one terminating zero, no
+// control characters before it.
+bool IsPlainString(const std::string& bytes) {
+  if (bytes.empty() || bytes.back() != '\0') return false;
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x20) return false;
+  }
+  return true;
+}
+
+std::string HexList(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string list;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (!list.empty()) list += ',';
+    list += kDigits[byte >> 4];
+    list += kDigits[byte & 0x0F];
+  }
+  return list;
+}
+
+std::string HexNumber(std::uint32_t number, int minDigits) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string digits;
+  while (number != 0 || static_cast<int>(digits.size()) < minDigits) {
+    digits.insert(digits.begin(), kDigits[number & 0x0F]);
+    number >>= 4;
+  }
+  return digits;
+}
+
+std::string DataText(const Key::Value& value) {
+  if (value.type == win::kRegSz && IsPlainString(value.bytes)) {
+    return QuoteText(value.bytes.substr(0, value.bytes.size() - 1));
+  }
+  if (value.type == win::kRegDword && value.bytes.size() == 4) {
+    std::uint32_t number = 0;
+    for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value.bytes[i]);
+    return "dword:" + HexNumber(number, 8);
+  }
+  if (value.type == win::kRegBinary) return "hex:" + HexList(value.bytes);
+  return "hex(" + HexNumber(value.type, 1) + "):" + HexList(value.bytes);
+}
+
+void SaveKey(const Key& key, const std::string& path, bool isRoot, std::string* out) {
+  if (!key.values.empty() || (!isRoot && key.subkeys.empty())) {
+    *out += kLineEnd;
+    *out += "[" + path + "]" + kLineEnd;
+    for (const Key::Value& value : key.values) {
+      *out += (value.name.empty() ? "@" : QuoteText(value.name)) + "=" + DataText(value) + kLineEnd;
+    }
+  }
+  for (const auto& subkey : key.subkeys) SaveKey(*subkey, path + "\\" + subkey->name, false, out);
+}
+
+void ListKeys(const Key& key, const std::string& path, std::vector<std::string>* paths) {
+  for (const auto& subkey : key.subkeys) {
+    const std::string subPath = path + "\\" + subkey->name;
+    paths->push_back(subPath);
+    ListKeys(*subkey, subPath, paths);
+  }
+}
+
+void ClearKey(Key* key) {
+  for (const auto& subkey : key->subkeys) {
+    subkey->MarkDeleted();
+    subkey->parent = nullptr;
+  }
+  key->subkeys.clear();
+  key->values.clear();
+}
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry()
+    : localMachine_(std::make_shared<Key>(kLocalMachineName)),
+      currentUser_(std::make_shared<Key>(kCurrentUserName)) {}
+
+MemoryRegistry::~MemoryRegistry() = default;
+
+bool MemoryRegistry::Load(const std::string& text, std::string* error) {
+  std::vector<ImportStep> steps;
+  RegTextParser parser;
+  if (!parser.Parse(text, &steps, error)) return false;
+  for (const ImportStep& step : steps) {
+    if (step.kind == ImportStep::Kind::kDeleteKey) {
+      if (Key* key = FindPath(step.keyPath)) key->Detach();
+      continue;
+    }
+    Key* key = CreatePath(step.keyPath);
+    if (step.kind == ImportStep::Kind::kSetValue)
+      key->SetValue(step.valueName, step.type, step.bytes);
+    if (step.kind == ImportStep::Kind::kDeleteValue) key->DeleteValue(step.valueName);
+  }
+  return true;
+}
+
+std::string MemoryRegistry::Save() const {
+  std::string text = std::string(kHeader) + kLineEnd;
+  SaveKey(*localMachine_, localMachine_->name, true, &text);
+  SaveKey(*currentUser_, currentUser_->name, true, &text);
+  return text + kLineEnd;
+}
+
+void MemoryRegistry::Clear() {
+  ClearKey(localMachine_.get());
+  ClearKey(currentUser_.get());
+}
+
+bool MemoryRegistry::CreateKey(const std::string& path) {
+  const std::vector<std::string> segments = SplitPath(path);
+  if (!IsRootName(segments[0]) || !IsUsablePath(segments)) return false;
+  CreatePath(segments);
+  return true;
+}
+
+bool MemoryRegistry::SetValue(const std::string& keyPath, const std::string& valueName,
+                              std::uint32_t type, const std::string& bytes) {
+  const std::vector<std::string> segments = SplitPath(keyPath);
+  if (!IsRootName(segments[0]) || !IsUsablePath(segments)) return false;
+  if (valueName.find_first_of("\r\n") != std::string::npos) return false;
+  CreatePath(segments)->SetValue(valueName, type, bytes);
+  return true;
+}
+
+bool MemoryRegistry::KeyExists(const std::string& path) const {
+  return FindPath(SplitPath(path)) != nullptr;
+}
+
+std::vector<std::string> MemoryRegistry::KeyPaths() const {
+  std::vector<std::string> paths;
+  ListKeys(*localMachine_, localMachine_->name, &paths);
+  ListKeys(*currentUser_, currentUser_->name, &paths);
+  return paths;
+}
+
+// Access rights and options are not modelled: every open key allows all.
+std::int32_t MemoryRegistry::RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t,
+                                           std::uint32_t, win::HKEY* result) {
+  if (result == nullptr) return kInvalidParameter;
+  *result = nullptr;
+  Key* parentKey = nullptr;
+  const std::int32_t status = ResolveHandle(parent, &parentKey);
+  if (status != kSuccess) return status;
+  Key* key = parentKey->Walk(subKey);
+  if (key == nullptr) return kFileNotFound;
+  const std::uintptr_t handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = key->shared_from_this();
+  *result = reinterpret_cast<win::HKEY>(handle);
+  return kSuccess;
+}
+
+std::int32_t MemoryRegistry::RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
+                                           std::uint32_t* nameSize, std::uint32_t* reserved,
+                                           char* className, std::uint32_t* classSize,
+                                           win::FILETIME* lastWrite) {
+  Key* parentKey = nullptr;
+  const std::int32_t status = ResolveHandle(key, &parentKey);
+  if (status != kSuccess) return status;
+  if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
+  if (className != nullptr && classSize == nullptr) return kInvalidParameter;
+  if (index >= parentKey->subkeys.size()) return kNoMoreItems;
+  const std::string& subName = parentKey->subkeys[index]->name;
+  if (subName.size() >= *nameSize) {
+    if (flavour_ == Flavour::kWindows95 && *nameSize > 0) {
+      std::memcpy(name, subName.data(), *nameSize - 1);
+      name[*nameSize - 1] = '\0';
+    }
+    return kMoreData;
+  }
+  std::memcpy(name, subName.data(), subName.size());
+  name[subName.size()] = '\0';
+  *nameSize = static_cast<std::uint32_t>(subName.size());
+  if (className != nullptr && *classSize > 0) className[0] = '\0';
+  if (classSize != nullptr) *classSize = 0;
+  if (lastWrite != nullptr) *lastWrite = win::FILETIME{0, 0};
+  return kSuccess;
+}
+
+std::int32_t MemoryRegistry::RegQueryValueExA(win::HKEY key, const char* valueName,
+                                              std::uint32_t* reserved, std::uint32_t* type,
+                                              std::uint8_t* data, std::uint32_t* dataSize) {
+  Key* owner = nullptr;
+  const std::int32_t status = ResolveHandle(key, &owner);
+  if (status != kSuccess) return status;
+  if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return kInvalidParameter;
+  const Key::Value* value = owner->FindValue(valueName == nullptr ? "" : valueName);
+  if (value == nullptr) return kFileNotFound;
+  if (type != nullptr) *type = value->type;
+  const auto needed = static_cast<std::uint32_t>(value->bytes.size());
+  if (data != nullptr && needed > *dataSize) {
+    *dataSize = needed;
+    return kMoreData;
+  }
+  if (data != nullptr) std::memcpy(data, value->bytes.data(), needed);
+  if (dataSize != nullptr) *dataSize = needed;
+  return kSuccess;
+}
+
+std::int32_t MemoryRegistry::RegDeleteKeyA(win::HKEY parent, const char* subKey) {
+  Key* parentKey = nullptr;
+  const std::int32_t status = ResolveHandle(parent, &parentKey);
+  if (status != kSuccess) return status;
+  if (subKey == nullptr || *subKey == '\0') return kInvalidParameter;
+  Key* key = parentKey->Walk(subKey);
+  if (key == nullptr) return kFileNotFound;
+  if (flavour_ == Flavour::kNt && !key->subkeys.empty()) return kAccessDenied;
+  key->Detach();
+  return kSuccess;
+}
+
+std::int32_t MemoryRegistry::RegCloseKey(win::HKEY key) {
+  if (key == win::HkeyLocalMachine() || key == win::HkeyCurrentUser()) return kSuccess;
+  const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(key));
+  if (found == handles_.end()) return kInvalidHandle;
+  handles_.erase(found);
+  return kSuccess;
+}
+
+std::int32_t MemoryRegistry::ResolveHandle(win::HKEY handle, Key** key) const {
+  if (handle == win::HkeyLocalMachine()) {
+    *key = localMachine_.get();
+    return kSuccess;
+  }
+  if (handle == win::HkeyCurrentUser()) {
+    *key = currentUser_.get();
+    return kSuccess;
+  }
+  const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(handle));
+  if (found == handles_.end()) return kInvalidHandle;
+  if (found->second->deleted) return kErrorKeyDeleted;
+  *key = found->second.get();
+  return kSuccess;
+}
+
+MemoryRegistry::Key* MemoryRegistry::RootByName(const std::string& name) const {
+  if (SameName(name, kLocalMachineName)) return localMachine_.get();
+  if (SameName(name, kCurrentUserName)) return currentUser_.get();
+  return nullptr;
+}
+
+MemoryRegistry::Key* MemoryRegistry::FindPath(const std::vector<std::string>& segments) const {
+  Key* key = RootByName(segments[0]);
+  for (std::size_t i = 1; key != nullptr && i < segments.size(); ++i) {
+    key = key->FindSubkey(segments[i]);
+  }
+  return key;
+}
+
+MemoryRegistry::Key* MemoryRegistry::CreatePath(const std::vector<std::string>& segments) {
+  Key* key = RootByName(segments[0]);
+  for (std::size_t i = 1; i < segments.size(); ++i) key = key->FindOrAddSubkey(segments[i]);
+  return key;
+}

@@ -1,13 +1,74 @@
 // A registry held as an in-memory tree, loadable from and savable to a
-// REGEDIT4 .reg text file. Subkeys are renumbered after a delete.
+// REGEDIT4 .reg text file.
+//
+// Keys: names compare without regard to the case of the letters A to Z and
+// keep their original spelling; subkeys enumerate in creation order, and a
+// delete renumbers the subkeys after the deleted one. Values: name ->
+// (type, bytes), stored and returned exactly as given (a REG_SZ loaded from
+// "text" holds its terminating zero). The predefined roots are
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+//
+// Two flavours of host rules:
+// - Windows 95: RegDeleteKeyA deletes a key together with its subkeys, and
+//   a RegEnumKeyExA answer of ERROR_MORE_DATA hands back the name cut to the
+//   buffer (zero-terminated), leaving the size as it was.
+// - NT: RegDeleteKeyA refuses a key that still has subkeys with
+//   ERROR_ACCESS_DENIED, and ERROR_MORE_DATA leaves buffer and size alone.
+//
+// Handles stay valid when their key is deleted; every later operation on
+// them fails with ERROR_KEY_DELETED, and RegCloseKey still succeeds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "host/HostTypes.h"
 
 class MemoryRegistry {
  public:
+  static constexpr std::int32_t kErrorKeyDeleted = 1018;
+
+  enum class Flavour { kWindows95, kNt };
+
+  MemoryRegistry();
+  ~MemoryRegistry();
+  MemoryRegistry(const MemoryRegistry&) = delete;
+  MemoryRegistry& operator=(const MemoryRegistry&) = delete;
+
+  // Windows 95 unless set otherwise.
+  void SetFlavour(Flavour flavour) { flavour_ = flavour; }
+  Flavour GetFlavour() const { return flavour_; }
+
+  // Imports a REGEDIT4 text as regedit does: keys are created, values set,
+  // "[-KEY]" deletes a key with its subkeys and "NAME"=- deletes a value.
+  // Accepts LF or CR LF line ends, ';' comments, and hex data continued on
+  // the next line after a trailing backslash. Text that does not parse
+  // changes nothing; `error` (when given) then tells the line and the fault.
+  bool Load(const std::string& text, std::string* error = nullptr);
+  // The whole tree as REGEDIT4 text with CR LF line ends, keys in
+  // enumeration order, values in creation order. A key is written when it
+  // has values or no subkeys (the others are implied by their subkeys).
+  // Save's text loaded into an empty registry saves to the same text again.
+  std::string Save() const;
+  // Removes every key below the roots and the roots' values.
+  void Clear();
+
+  // Direct set-up and inspection by full path ("HKEY_LOCAL_MACHINE\\Enum").
+  // CreateKey creates missing levels; SetValue creates its key. Both fail on
+  // an unknown root or an empty name in the path.
+  bool CreateKey(const std::string& path);
+  bool SetValue(const std::string& keyPath, const std::string& valueName, std::uint32_t type,
+                const std::string& bytes);
+  bool KeyExists(const std::string& path) const;
+  // Full paths of all keys below the roots, parents before their subkeys.
+  std::vector<std::string> KeyPaths() const;
+  // Handles opened with RegOpenKeyExA and not yet closed.
+  std::size_t OpenHandleCount() const { return handles_.size(); }
+
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result);
   std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
@@ -17,4 +78,18 @@ class MemoryRegistry {
                                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
   std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey);
   std::int32_t RegCloseKey(win::HKEY key);
+
+  struct Key;
+
+ private:
+  std::int32_t ResolveHandle(win::HKEY handle, Key** key) const;
+  Key* RootByName(const std::string& name) const;
+  Key* FindPath(const std::vector<std::string>& segments) const;
+  Key* CreatePath(const std::vector<std::string>& segments);
+
+  Flavour flavour_ = Flavour::kWindows95;
+  std::shared_ptr<Key> localMachine_;
+  std::shared_ptr<Key> currentUser_;
+  std::map<std::uintptr_t, std::shared_ptr<Key>> handles_;
+  std::uintptr_t nextHandle_ = 0x1000;
 };

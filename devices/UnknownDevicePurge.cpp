@@ -1,0 +1,92 @@
+#include "devices/UnknownDevicePurge.h"
+
+namespace {
+
+constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
+
+constexpr std::int32_t kSuccess = Code(win::kErrorSuccess);
+constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
+constexpr std::int32_t kInvalidParameter = Code(win::kErrorInvalidParameter);
+
+// Both buffers of a visit hold 255 bytes; a name's buffer includes its
+// terminating zero.
+constexpr std::uint32_t kNameBufferSize = 255;
+constexpr std::uint32_t kValueBufferSize = 255;
+
+constexpr char kClassValueName[] = "Class";
+constexpr char kUnknownClass[] = "Unknown";
+constexpr std::uint32_t kUnknownClassLength = sizeof kUnknownClass - 1;
+
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The text is what the value holds up to its first zero byte, or all of the
+// returned bytes when there is none: a value that fills the buffer without
+// a terminator is never read past its end.
+bool SpellsUnknown(const std::uint8_t* value, std::uint32_t size) {
+  std::uint32_t length = 0;
+  while (length < size && value[length] != 0) ++length;
+  if (length != kUnknownClassLength) return false;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    if (FoldCase(static_cast<char>(value[i])) != FoldCase(kUnknownClass[i])) return false;
+  }
+  return true;
+}
+
+// The type of the value is not examined: whatever its bytes spell counts.
+bool HasUnknownClass(HostServices& host, win::HKEY key) {
+  std::uint8_t value[kValueBufferSize];
+  value[0] = 0;
+  std::uint32_t size = kValueBufferSize;
+  std::uint32_t type = 0;
+  if (host.RegQueryValueExA(key, kClassValueName, nullptr, &type, value, &size) != kSuccess) {
+    return false;
+  }
+  return SpellsUnknown(value, size < kValueBufferSize ? size : kValueBufferSize);
+}
+
+std::int32_t VisitKey(HostServices& host, win::HKEY parent, const char* keyName, bool* deleted);
+
+// After a subkey has been deleted the host moves the next one into its
+// index, so that index is asked for again. A name too long for the buffer
+// is skipped: the part that fits could be the name of another key.
+void VisitSubkeys(HostServices& host, win::HKEY key) {
+  std::uint32_t index = 0;
+  for (;;) {
+    char name[kNameBufferSize];
+    name[0] = '\0';
+    std::uint32_t nameSize = kNameBufferSize;
+    win::FILETIME lastWrite{};
+    const std::int32_t result =
+        host.RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, &lastWrite);
+    if (result == kMoreData || (result == kSuccess && nameSize >= kNameBufferSize)) {
+      ++index;
+      continue;
+    }
+    if (result != kSuccess) return;
+    name[nameSize] = '\0';
+    bool deleted = false;
+    VisitKey(host, key, name, &deleted);
+    if (!deleted) ++index;
+  }
+}
+
+// One visit: sweeps the key's subkeys, then tests the key itself and
+// deletes it by its name below `parent` while it is still open. `deleted`
+// tells whether the host removed it.
+std::int32_t VisitKey(HostServices& host, win::HKEY parent, const char* keyName, bool* deleted) {
+  *deleted = false;
+  if (keyName == nullptr || keyName[0] == '\0') return kInvalidParameter;
+  win::HKEY key = nullptr;
+  const std::int32_t opened = host.RegOpenKeyExA(parent, keyName, 0, win::kKeyAllAccess, &key);
+  if (opened != kSuccess) return opened;
+  VisitSubkeys(host, key);
+  if (HasUnknownClass(host, key)) *deleted = host.RegDeleteKeyA(parent, keyName) == kSuccess;
+  return host.RegCloseKey(key);
+}
+
+}  // namespace
+
+std::int32_t PurgeUnknownDevices(HostServices& host, win::HKEY parent, const char* keyName) {
+  bool deleted = false;
+  return VisitKey(host, parent, keyName, &deleted);
+}

@@ -1,0 +1,130 @@
+#include "RegistryFixturesPosix.h"
+
+#include <random>
+
+namespace {
+
+constexpr std::int32_t kSuccess = static_cast<std::int32_t>(win::kErrorSuccess);
+constexpr std::int32_t kInvalidHandle = static_cast<std::int32_t>(win::kErrorInvalidHandle);
+
+std::filesystem::path FreshFolder() {
+  std::random_device random;
+  for (;;) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("registry-test-" + std::to_string(random()) + std::to_string(random()));
+    if (std::filesystem::create_directory(folder)) return folder;
+  }
+}
+
+}  // namespace
+
+ScratchHost::ScratchHost()
+    : root_(FreshFolder()), host_(std::make_unique<PosixHost>(root_.string())) {}
+
+ScratchHost::~ScratchHost() {
+  host_.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+std::string CrLf(const std::string& text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '\n') result += '\r';
+    result += c;
+  }
+  return result;
+}
+
+RegistryCallLog::RegistryCallLog(HostServices& inner, std::size_t callBudget)
+    : ForwardingHost(inner), budget_(callBudget) {
+  paths_[win::HkeyLocalMachine()] = "HKLM";
+  paths_[win::HkeyCurrentUser()] = "HKCU";
+}
+
+std::vector<std::string> RegistryCallLog::CallsOf(const std::string& verb) const {
+  std::vector<std::string> found;
+  const std::string prefix = verb + " ";
+  for (const std::string& call : calls_) {
+    if (call.rfind(prefix, 0) == 0) found.push_back(call.substr(prefix.size()));
+  }
+  return found;
+}
+
+std::int32_t RegistryCallLog::RegOpenKeyExA(win::HKEY parent, const char* subKey,
+                                            std::uint32_t options, std::uint32_t access,
+                                            win::HKEY* result) {
+  const std::string path = Join(PathOf(parent), subKey);
+  if (!Spend()) return Record("open " + path, kInvalidHandle);
+  if (openFault) {
+    if (const auto fault = openFault(path)) return Record("open " + path, *fault);
+  }
+  const std::int32_t status = Inner().RegOpenKeyExA(parent, subKey, options, access, result);
+  if (status == kSuccess) paths_[*result] = path;
+  return Record("open " + path, status);
+}
+
+std::int32_t RegistryCallLog::RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
+                                            std::uint32_t* nameSize, std::uint32_t* reserved,
+                                            char* className, std::uint32_t* classSize,
+                                            win::FILETIME* lastWrite) {
+  const std::string call = "enum " + PathOf(key) + " " + std::to_string(index);
+  if (!Spend()) return Record(call, kInvalidHandle);
+  if (enumFault) {
+    if (const auto fault = enumFault(PathOf(key), index)) return Record(call, *fault);
+  }
+  return Record(call, Inner().RegEnumKeyExA(key, index, name, nameSize, reserved, className,
+                                            classSize, lastWrite));
+}
+
+std::int32_t RegistryCallLog::RegQueryValueExA(win::HKEY key, const char* valueName,
+                                               std::uint32_t* reserved, std::uint32_t* type,
+                                               std::uint8_t* data, std::uint32_t* dataSize) {
+  const std::string call = "query " + PathOf(key) + " " + (valueName ? valueName : "");
+  if (!Spend()) return Record(call, kInvalidHandle);
+  return Record(call, Inner().RegQueryValueExA(key, valueName, reserved, type, data, dataSize));
+}
+
+std::int32_t RegistryCallLog::RegDeleteKeyA(win::HKEY parent, const char* subKey) {
+  const std::string path = Join(PathOf(parent), subKey);
+  if (!Spend()) return Record("delete " + path, kInvalidHandle);
+  if (deleteFault) {
+    if (const auto fault = deleteFault(path)) return Record("delete " + path, *fault);
+  }
+  return Record("delete " + path, Inner().RegDeleteKeyA(parent, subKey));
+}
+
+std::int32_t RegistryCallLog::RegCloseKey(win::HKEY key) {
+  const std::string path = PathOf(key);
+  if (!Spend()) return Record("close " + path, kInvalidHandle);
+  const std::int32_t status = Inner().RegCloseKey(key);
+  if (status == kSuccess && key != win::HkeyLocalMachine() && key != win::HkeyCurrentUser()) {
+    paths_.erase(key);
+  }
+  return Record("close " + path, status);
+}
+
+bool RegistryCallLog::Spend() {
+  if (budget_ == 0) {
+    budgetExceeded_ = true;
+    return false;
+  }
+  --budget_;
+  return true;
+}
+
+std::string RegistryCallLog::PathOf(win::HKEY key) const {
+  const auto found = paths_.find(key);
+  return found == paths_.end() ? "?" : found->second;
+}
+
+// An empty subkey name shows as a trailing backslash: it names the parent.
+std::string RegistryCallLog::Join(const std::string& parent, const char* subKey) {
+  if (subKey == nullptr) return parent;
+  return parent + "\\" + subKey;
+}
+
+std::int32_t RegistryCallLog::Record(const std::string& call, std::int32_t result) {
+  calls_.push_back(result == kSuccess ? call : call + " -> " + std::to_string(result));
+  return result;
+}

@@ -1,0 +1,87 @@
+// Registry helpers for tests on the POSIX host: a host over a scratch
+// folder whose in-memory registry the test fills from .reg text, and a
+// wrapper that records the registry calls reaching the host and can answer
+// chosen ones with an error.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/ForwardingHost.h"
+#include "host/posix/PosixHost.h"
+
+// A PosixHost over a fresh temporary folder that goes away with it.
+class ScratchHost {
+ public:
+  ScratchHost();
+  ~ScratchHost();
+  ScratchHost(const ScratchHost&) = delete;
+  ScratchHost& operator=(const ScratchHost&) = delete;
+
+  PosixHost& Host() { return *host_; }
+  MemoryRegistry& Registry() { return host_->Registry(); }
+
+ private:
+  std::filesystem::path root_;
+  std::unique_ptr<PosixHost> host_;
+};
+
+// REGEDIT4 text written with LF line ends, turned into CR LF as Save writes.
+std::string CrLf(const std::string& text);
+
+// Records registry calls as "open HKLM\Enum\PCI", "delete HKLM\Enum\PCI\A",
+// "close HKLM\Enum\PCI", "query HKLM\Enum\PCI Class", "enum HKLM\Enum\PCI 0"
+// (keys named by full path, roots as HKLM and HKCU; an empty subkey name
+// shows as a trailing backslash), followed by " -> N"
+// when the call answered N other than ERROR_SUCCESS.
+//
+// A fault hook that returns a code answers the call with it instead of
+// forwarding. After `callBudget` registry calls every further call fails with
+// ERROR_INVALID_HANDLE without being forwarded, so that a caller that would
+// loop for ever stops, and BudgetExceeded() tells.
+class RegistryCallLog : public ForwardingHost {
+ public:
+  using PathHook = std::function<std::optional<std::int32_t>(const std::string& path)>;
+  using EnumHook =
+      std::function<std::optional<std::int32_t>(const std::string& path, std::uint32_t index)>;
+
+  explicit RegistryCallLog(HostServices& inner, std::size_t callBudget = 100000);
+
+  const std::vector<std::string>& Calls() const { return calls_; }
+  // The calls of one verb ("open", "delete", ...), without the verb.
+  std::vector<std::string> CallsOf(const std::string& verb) const;
+  bool BudgetExceeded() const { return budgetExceeded_; }
+
+  PathHook openFault;
+  PathHook deleteFault;
+  EnumHook enumFault;
+
+  std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
+                             std::uint32_t access, win::HKEY* result) override;
+  std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
+                             std::uint32_t* nameSize, std::uint32_t* reserved, char* className,
+                             std::uint32_t* classSize, win::FILETIME* lastWrite) override;
+  std::int32_t RegQueryValueExA(win::HKEY key, const char* valueName, std::uint32_t* reserved,
+                                std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataSize) override;
+  std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey) override;
+  std::int32_t RegCloseKey(win::HKEY key) override;
+
+ private:
+  bool Spend();
+  std::string PathOf(win::HKEY key) const;
+  static std::string Join(const std::string& parent, const char* subKey);
+  std::int32_t Record(const std::string& call, std::int32_t result);
+
+  std::size_t budget_;
+  bool budgetExceeded_ = false;
+  std::vector<std::string> calls_;
+  std::map<win::HKEY, std::string> paths_;
+};
