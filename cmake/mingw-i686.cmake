@@ -1,0 +1,7 @@
+# mingw-w64 for 32-bit x86: the executable for Windows 95 and Windows NT.
+set(TXINFUPD_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
+
+# The i686 build is the product executable alone: it has no exceptions to
+# unwind, so it carries no unwind tables.
+set(CMAKE_CXX_FLAGS_INIT "-fno-asynchronous-unwind-tables -fno-unwind-tables")
