@@ -1,2 +1,91 @@
-// Placeholder until the POSIX test machine lands.
+// The native test machine: a temporary folder that stands for drive C:,
+// holding WINDOWS\INF, under the POSIX host.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
 #include "TestMachine.h"
+#include "host/posix/PosixHost.h"
+
+namespace fs = std::filesystem;
+
+struct TestMachine::Impl {
+  fs::path root;
+  std::unique_ptr<PosixHost> host;
+};
+
+namespace {
+
+fs::path MakeScratchFolder() {
+  std::string pattern = (fs::temp_directory_path() / "txinfupd-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder: " + pattern);
+  return pattern;
+}
+
+}  // namespace
+
+TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) {
+  impl_->root = MakeScratchFolder();
+  fs::create_directories(impl_->root / "WINDOWS" / "INF");
+  impl_->host = std::make_unique<PosixHost>(impl_->root.string());
+  impl_->host->Files().SetCreationTimeSource(PosixFileSystem::CreationTimeSource::kLastWriteTime);
+}
+
+TestMachine::~TestMachine() {
+  impl_->host.reset();
+  std::error_code ignored;
+  fs::remove_all(impl_->root, ignored);
+}
+
+HostServices& TestMachine::Host() { return *impl_->host; }
+
+fs::path TestMachine::InfDir() const { return impl_->root / "WINDOWS" / "INF"; }
+
+std::string TestMachine::InfHostPath(const std::string& name) const {
+  return "C:\\WINDOWS\\INF\\" + name;
+}
+
+void TestMachine::WriteInf(const std::string& name, const std::string& bytes) {
+  std::ofstream file(InfDir() / name, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(file.good()) << "cannot write " << name;
+}
+
+std::string TestMachine::ReadInf(const std::string& name) const {
+  std::ifstream file(InfDir() / name, std::ios::binary);
+  EXPECT_TRUE(file.is_open()) << "cannot read " << name;
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool TestMachine::InfExists(const std::string& name) const { return fs::exists(InfDir() / name); }
+
+std::vector<std::string> TestMachine::ListInf() const {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(InfDir())) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void TestMachine::MakeInfFolder(const std::string& name) { fs::create_directory(InfDir() / name); }
+
+void TestMachine::SetInfReadOnly(const std::string& name, bool readOnly) {
+  EXPECT_TRUE(impl_->host->Files().SetReadOnly(InfHostPath(name).c_str(), readOnly)) << name;
+}
+
+bool TestMachine::InfReadOnly(const std::string& name) const {
+  const fs::perms writable =
+      fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return (fs::status(InfDir() / name).permissions() & writable) == fs::perms::none;
+}
+
+void TestMachine::SetInfTime(const std::string& name, std::int64_t seconds) {
+  const std::chrono::sys_seconds time{std::chrono::seconds{seconds}};
+  fs::last_write_time(InfDir() / name, std::chrono::file_clock::from_sys(time));
+}

@@ -1,0 +1,242 @@
+// What only the POSIX host has to get right on its own: the mapping of
+// Windows paths onto the root folder, the Windows rules that root would
+// otherwise escape (read-only files), the handle table, the creation-time
+// sources, and the test settings.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "host/posix/PosixHost.h"
+#include "support/TestMachine.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr std::uint32_t kRead = win::kGenericRead;
+constexpr std::uint32_t kWrite = win::kGenericWrite;
+
+class PosixFiles : public ::testing::Test {
+ protected:
+  PosixFileSystem& Files() { return static_cast<PosixHost&>(machine_.Host()).Files(); }
+
+  win::HANDLE Open(const std::string& path, std::uint32_t access = kRead,
+                   std::uint32_t disposition = win::kOpenExisting,
+                   std::uint32_t attributes = win::kFileAttributeNormal) {
+    return Files().CreateFileA(path.c_str(), access, 0, disposition, attributes);
+  }
+
+  win::FileStatus Status(const std::string& path) {
+    win::FileStatus status{};
+    EXPECT_TRUE(Files().QueryFileStatus(path.c_str(), &status)) << path;
+    return status;
+  }
+
+  TestMachine machine_;
+};
+
+std::int64_t Now() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+TEST_F(PosixFiles, WindowsPathsMapOntoTheRootFolder) {
+  machine_.WriteInf("MSHDC.INF", "abc");
+  const std::string tooLong = "C:\\WINDOWS\\INF\\" + std::string(250, 'A') + ".INF";
+  const struct {
+    std::string path;
+    std::uint32_t error;  // 0: found
+  } cases[] = {
+      {"C:\\WINDOWS\\INF\\MSHDC.INF", 0},
+      {"c:\\windows\\inf\\mshdc.inf", 0},
+      {"C:/WINDOWS/INF/MSHDC.INF", 0},
+      {"C:\\WINDOWS\\\\INF\\MSHDC.INF", 0},
+      {"C:\\WINDOWS\\.\\SYSTEM\\..\\INF\\MSHDC.INF", 0},
+      {"C:\\..\\..\\WINDOWS\\INF\\MSHDC.INF", 0},
+      {"D:\\WINDOWS\\INF\\MSHDC.INF", win::kErrorPathNotFound},
+      {"WINDOWS\\INF\\MSHDC.INF", win::kErrorPathNotFound},
+      {"\\WINDOWS\\INF\\MSHDC.INF", win::kErrorPathNotFound},
+      {"C:WINDOWS\\INF\\MSHDC.INF", win::kErrorPathNotFound},
+      {"", win::kErrorPathNotFound},
+      {"C:\\WINDOWS\\INF\\MSHDC.INF\\MSHDC.INF", win::kErrorPathNotFound},
+      {"C:\\WINDOWS\\INF\\MISSING.INF", win::kErrorFileNotFound},
+      {tooLong, PosixFileSystem::kErrorFilenameExcedRange},
+  };
+  for (const auto& c : cases) {
+    win::FileStatus status{};
+    EXPECT_EQ(Files().QueryFileStatus(c.path.c_str(), &status), c.error == 0) << c.path;
+    const std::uint32_t result = c.error == 0 ? status.size : Files().GetLastError();
+    EXPECT_EQ(result, c.error == 0 ? 3u : c.error) << c.path;
+  }
+}
+
+TEST_F(PosixFiles, ANewFileKeepsTheLettersGivenInsideTheFoldersThatExist) {
+  const win::HANDLE file = Open("c:\\windows\\inf\\New.Inf", kWrite, win::kCreateAlways);
+  ASSERT_NE(file, win::InvalidHandleValue());
+  EXPECT_TRUE(Files().CloseHandle(file));
+  EXPECT_THAT(machine_.ListInf(), ElementsAre("New.Inf"));
+  EXPECT_FALSE(std::filesystem::exists(machine_.InfDir().parent_path().parent_path() / "windows"));
+}
+
+TEST_F(PosixFiles, AttributesAreExactlyNormalReadOnlyOrDirectory) {
+  machine_.WriteInf("PLAIN.INF", "");
+  machine_.WriteInf("LOCKED.INF", "");
+  machine_.SetInfReadOnly("LOCKED.INF", true);
+  machine_.MakeInfFolder("FOLDER");
+  EXPECT_EQ(Status(machine_.InfHostPath("PLAIN.INF")).attributes, win::kFileAttributeNormal);
+  EXPECT_EQ(Status(machine_.InfHostPath("LOCKED.INF")).attributes, win::kFileAttributeReadonly);
+  EXPECT_EQ(Status(machine_.InfHostPath("FOLDER")).attributes, win::kFileAttributeDirectory);
+
+  machine_.SetInfReadOnly("LOCKED.INF", false);
+  EXPECT_EQ(Status(machine_.InfHostPath("LOCKED.INF")).attributes, win::kFileAttributeNormal);
+}
+
+TEST_F(PosixFiles, AReadOnlyFileCannotBeWrittenOrCreatedOverEvenByRoot) {
+  machine_.WriteInf("MSHDC.INF", "kept");
+  machine_.SetInfReadOnly("MSHDC.INF", true);
+  const std::string path = machine_.InfHostPath("MSHDC.INF");
+  for (const std::uint32_t disposition : {win::kOpenExisting, win::kCreateAlways}) {
+    EXPECT_EQ(Open(path, kWrite, disposition), win::InvalidHandleValue()) << disposition;
+    EXPECT_EQ(Files().GetLastError(), win::kErrorAccessDenied) << disposition;
+  }
+  EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "kept");
+
+  const win::HANDLE reader = Open(path, kRead);
+  EXPECT_NE(reader, win::InvalidHandleValue());
+  EXPECT_TRUE(Files().CloseHandle(reader));
+}
+
+TEST_F(PosixFiles, CreatingWithTheReadOnlyAttributeGivesAReadOnlyFileThatTheHandleStillWrites) {
+  const std::string path = machine_.InfHostPath("NEW.INF");
+  const win::HANDLE file = Open(path, kWrite, win::kCreateAlways, win::kFileAttributeReadonly);
+  ASSERT_NE(file, win::InvalidHandleValue());
+  std::uint32_t written = 0;
+  EXPECT_TRUE(Files().WriteFile(file, "ab", 2, &written));
+  EXPECT_TRUE(Files().CloseHandle(file));
+  EXPECT_EQ(written, 2u);
+  EXPECT_TRUE(machine_.InfReadOnly("NEW.INF"));
+  EXPECT_EQ(machine_.ReadInf("NEW.INF"), "ab");
+}
+
+TEST_F(PosixFiles, CreateAlwaysReportsWhetherItMetAFile) {
+  machine_.WriteInf("OLD.INF", "x");
+  const struct {
+    const char* name;
+    std::uint32_t lastError;
+  } cases[] = {{"OLD.INF", win::kErrorAlreadyExists}, {"NEW.INF", win::kErrorSuccess}};
+  for (const auto& c : cases) {
+    const win::HANDLE file = Open(machine_.InfHostPath(c.name), kWrite, win::kCreateAlways);
+    ASSERT_NE(file, win::InvalidHandleValue()) << c.name;
+    EXPECT_EQ(Files().GetLastError(), c.lastError) << c.name;
+    EXPECT_TRUE(Files().CloseHandle(file)) << c.name;
+  }
+}
+
+TEST_F(PosixFiles, OnlyOpenExistingAndCreateAlwaysAreOffered) {
+  machine_.WriteInf("MSHDC.INF", "x");
+  for (const std::uint32_t disposition : {1u, 4u, 5u}) {
+    EXPECT_EQ(Open(machine_.InfHostPath("MSHDC.INF"), kRead, disposition),
+              win::InvalidHandleValue())
+        << disposition;
+    EXPECT_EQ(Files().GetLastError(), win::kErrorInvalidParameter) << disposition;
+  }
+}
+
+TEST_F(PosixFiles, HandlesServeOnlyWhatTheyWereOpenedForAndOnlyUntilClosed) {
+  machine_.WriteInf("MSHDC.INF", "abc");
+  const std::string path = machine_.InfHostPath("MSHDC.INF");
+  char buffer[8];
+  std::uint32_t moved = 0;
+
+  const win::HANDLE reader = Open(path, kRead);
+  EXPECT_FALSE(Files().WriteFile(reader, "x", 1, &moved));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorAccessDenied);
+  EXPECT_FALSE(Files().FlushFileBuffers(reader));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorAccessDenied);
+  EXPECT_TRUE(Files().CloseHandle(reader));
+
+  const win::HANDLE writer = Open(path, kWrite);
+  EXPECT_FALSE(Files().ReadFile(writer, buffer, sizeof buffer, &moved));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorAccessDenied);
+  EXPECT_TRUE(Files().FlushFileBuffers(writer));
+  EXPECT_TRUE(Files().CloseHandle(writer));
+
+  EXPECT_FALSE(Files().CloseHandle(writer));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorInvalidHandle);
+  EXPECT_FALSE(Files().ReadFile(reader, buffer, sizeof buffer, &moved));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorInvalidHandle);
+  EXPECT_FALSE(Files().CloseHandle(win::InvalidHandleValue()));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorInvalidHandle);
+  EXPECT_FALSE(Files().CloseHandle(nullptr));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorInvalidHandle);
+}
+
+TEST_F(PosixFiles, SharingDeletionLetsAHeldFileBeMovedAndDeleted) {
+  machine_.WriteInf("MSHDC.INF", "abc");
+  const win::HANDLE held =
+      Files().CreateFileA(machine_.InfHostPath("MSHDC.INF").c_str(), kRead,
+                          PosixFileSystem::kFileShareRead | PosixFileSystem::kFileShareDelete,
+                          win::kOpenExisting, win::kFileAttributeNormal);
+  ASSERT_NE(held, win::InvalidHandleValue());
+  EXPECT_TRUE(Files().MoveFileA(machine_.InfHostPath("MSHDC.INF").c_str(),
+                                machine_.InfHostPath("MSHDC.OR0").c_str()));
+  EXPECT_TRUE(Files().DeleteFileA(machine_.InfHostPath("MSHDC.OR0").c_str()));
+  EXPECT_TRUE(Files().CloseHandle(held));
+  EXPECT_THAT(machine_.ListInf(), ElementsAre());
+}
+
+TEST_F(PosixFiles, CreationTimeComesFromTheChosenSource) {
+  const std::int64_t kBackdated = 1000000000;
+  const std::int64_t start = Now();
+  machine_.WriteInf("MSHDC.OR0", "x");
+  machine_.SetInfTime("MSHDC.OR0", kBackdated);
+  const std::string path = machine_.InfHostPath("MSHDC.OR0");
+
+  Files().SetCreationTimeSource(PosixFileSystem::CreationTimeSource::kBirthTime);
+  EXPECT_GE(Status(path).creationTime, start - 1);
+  Files().SetCreationTimeSource(PosixFileSystem::CreationTimeSource::kLastWriteTime);
+  EXPECT_EQ(Status(path).creationTime, kBackdated);
+  Files().SetCreationTimeSource(PosixFileSystem::CreationTimeSource::kNone);
+  EXPECT_EQ(Status(path).creationTime, 0);
+
+  const win::FileStatus status = Status(path);
+  EXPECT_EQ(status.lastWriteTime, kBackdated);
+  EXPECT_GE(status.lastAccessTime, kBackdated);
+}
+
+TEST_F(PosixFiles, SizeIsTheLowThirtyTwoBits) {
+  machine_.WriteInf("HUGE.INF", "");
+  std::filesystem::resize_file(machine_.InfDir() / "HUGE.INF", (std::uint64_t{1} << 32) + 7);
+  EXPECT_EQ(Status(machine_.InfHostPath("HUGE.INF")).size, 7u);
+}
+
+TEST_F(PosixFiles, WindowsDirectoryCanBeSetToAnyText) {
+  char buffer[win::kMaxPath];
+  EXPECT_EQ(Files().GetWindowsDirectoryA(buffer, sizeof buffer), 10u);
+  EXPECT_STREQ(buffer, "C:\\WINDOWS");
+
+  Files().SetWindowsDirectory("C:\\" + std::string(297, 'W'));
+  buffer[0] = '#';
+  EXPECT_EQ(Files().GetWindowsDirectoryA(buffer, sizeof buffer), 301u);
+  EXPECT_EQ(buffer[0], '#');
+
+  Files().SetWindowsDirectory("");
+  EXPECT_EQ(Files().GetWindowsDirectoryA(buffer, sizeof buffer), 0u);
+  EXPECT_EQ(buffer[0], '#');
+}
+
+TEST_F(PosixFiles, EachHostKeepsItsOwnLastError) {
+  TestMachine other;
+  win::FileStatus status{};
+  EXPECT_FALSE(Files().QueryFileStatus(machine_.InfHostPath("MISSING.INF").c_str(), &status));
+  EXPECT_FALSE(other.Host().DeleteFileA("D:\\MISSING.INF"));
+  EXPECT_EQ(Files().GetLastError(), win::kErrorFileNotFound);
+  EXPECT_EQ(other.Host().GetLastError(), win::kErrorPathNotFound);
+}
+
+}  // namespace
