@@ -123,6 +123,7 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
   // Takes the subtree out of the tree; handles to any of its keys stay
   // valid but see the keys as deleted.
   void Detach() {
+    const std::shared_ptr<Key> keepAlive = shared_from_this();
     MarkDeleted();
     auto& siblings = parent->subkeys;
     for (auto it = siblings.begin(); it != siblings.end(); ++it) {

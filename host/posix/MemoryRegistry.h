@@ -79,6 +79,7 @@ class MemoryRegistry {
   std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey);
   std::int32_t RegCloseKey(win::HKEY key);
 
+  // A key of the tree with its values; defined with the realisation.
   struct Key;
 
  private:
