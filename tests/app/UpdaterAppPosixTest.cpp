@@ -1,0 +1,393 @@
+// The whole update run through the framework's entry function, on a scratch
+// machine whose desktop answers the boxes as each test scripts: the boxes in
+// order, the INF files, the registry sweep, the restart request and the exit
+// code of every path.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "AllocationFault.h"
+#include "app/UpdaterApp.h"
+#include "app/framework/FrameWnd.h"
+#include "app/framework/WinMain.h"
+#include "host/ForwardingHost.h"
+#include "host/posix/PosixHost.h"
+#include "support/TestMachine.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+using testing::Not;
+
+constexpr int kShowDefault = 10;
+constexpr char kCaption[] = "Tovi Mother Board";
+constexpr char kSuccessText[] = "Intel Tx Info update OK...";
+constexpr char kFailureText[] = "When Update it get error msg!";
+constexpr char kWin95Prompt[] =
+    "Your OS now is 4.00,Build is 950 \n\r If you want update TX chip info, \n\r pls select OK "
+    "else select Cancel..";
+
+const char kUnknownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7111\\BUS_00&DEV_07";
+const char kKnownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7100\\BUS_00&DEV_00";
+
+// Places the start of the registry sweep among the desktop's calls.
+class SweepNoting : public ForwardingHost {
+ public:
+  SweepNoting(PosixHost& inner) : ForwardingHost(inner), desktop_(inner.Desktop()) {}
+
+  std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
+                             std::uint32_t access, win::HKEY* result) override {
+    if (parent == win::HkeyLocalMachine()) desktop_.Note(std::string("RegOpenKeyExA ") + subKey);
+    return ForwardingHost::RegOpenKeyExA(parent, subKey, options, access, result);
+  }
+
+  // Arms the allocation fault on the version query, the step just before
+  // the engine allocates its box parameters.
+  bool failBoxParams = false;
+  bool GetVersionExA(win::OSVERSIONINFOA* info) override {
+    if (failBoxParams) FailNextNothrowAllocation();
+    return ForwardingHost::GetVersionExA(info);
+  }
+
+ private:
+  ScriptedDesktop& desktop_;
+};
+
+// Keeps what the hook and the failure box gave.
+class RecordingApp : public UpdaterApp {
+ public:
+  int InitInstance() override {
+    hookResult = UpdaterApp::InitInstance();
+    return *hookResult;
+  }
+  int ShowFailure() override {
+    failureAnswer = UpdaterApp::ShowFailure();
+    return *failureAnswer;
+  }
+
+  std::optional<int> hookResult;
+  std::optional<int> failureAnswer;
+};
+
+class UpdateRun : public testing::Test {
+ protected:
+  UpdateRun() {
+    machine.WriteInf("mshdc.inf", "[Version]\r\nClass=hdc\r\n[INTEL_HDC]\r\n");
+    machine.WriteInf("machine.inf", "[Version]\r\nClass=System\r\n[MS_SYS]\r\n");
+    machine.WriteInf("usb.inf", "[Version]\r\nClass=USB\r\n");
+    host.Registry().SetValue(kUnknownDevice, "Class", win::kRegSz, std::string("Unknown\0", 8));
+    host.Registry().SetValue(kKnownDevice, "Class", win::kRegSz, std::string("System\0", 7));
+    filesBefore = Files();
+  }
+
+  // Runs the program as the host's entry point does; gives its exit code.
+  int Run() { return AfxWinMain(noting, host.GetModuleHandleA(nullptr), kShowDefault); }
+
+  std::vector<std::string> Files() const {
+    std::vector<std::string> files;
+    for (const std::string& name : machine.ListInf())
+      files.push_back(name + ":" + machine.ReadInf(name));
+    return files;
+  }
+
+  win::HWND Banner() const {
+    for (const ScriptedDesktop::Window& window : desktop.Windows()) return window.handle;
+    return nullptr;
+  }
+
+  void ExpectBox(std::size_t index, ScriptedDesktop::Box::Kind kind, win::HWND owner,
+                 const std::string& text, std::optional<std::string> caption, std::uint32_t style,
+                 std::optional<std::uint16_t> icon) {
+    ASSERT_LT(index, desktop.Boxes().size());
+    const ScriptedDesktop::Box& box = desktop.Boxes()[index];
+    EXPECT_EQ(box.kind, kind) << "box " << index;
+    EXPECT_EQ(box.owner, owner) << "box " << index;
+    EXPECT_EQ(box.text, text) << "box " << index;
+    EXPECT_EQ(box.caption, caption) << "box " << index;
+    EXPECT_EQ(box.style, style) << "box " << index;
+    if (kind == ScriptedDesktop::Box::Kind::kIndirect) {
+      EXPECT_EQ(box.iconId, icon) << "box " << index;
+      EXPECT_EQ(box.instance, host.GetModuleHandleA(nullptr)) << "box " << index;
+    }
+  }
+
+  void ExpectConfirmation(win::HWND owner, const std::string& text) {
+    ExpectBox(0, ScriptedDesktop::Box::Kind::kIndirect, owner, text, kCaption, 0x81, 12);
+  }
+
+  void ExpectFailureBox(std::size_t index, win::HWND owner) {
+    ExpectBox(index, ScriptedDesktop::Box::Kind::kIndirect, owner, kFailureText, kCaption, 0x80,
+              13);
+  }
+
+  void ExpectNothingTouched() {
+    EXPECT_EQ(Files(), filesBefore);
+    EXPECT_TRUE(host.Registry().KeyExists(kUnknownDevice));
+    EXPECT_TRUE(host.Registry().KeyExists(kKnownDevice));
+    EXPECT_THAT(
+        desktop.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "EnableShutdownPrivilege", "SetCursor"}),
+        IsEmpty());
+  }
+
+  // The program ended as it should: banner gone, quit code 0, nothing held.
+  void ExpectCleanEnd(const RecordingApp& app) {
+    EXPECT_EQ(app.hookResult, 1);
+    EXPECT_EQ(app.mainWindow, nullptr);
+    EXPECT_EQ(desktop.QuitCode(), 0);
+    EXPECT_FALSE(desktop.MessageLoopStarved());
+    EXPECT_EQ(desktop.OpenWindowCount(), 0);
+    EXPECT_EQ(desktop.LiveGdiObjects(), 0);
+    EXPECT_EQ(desktop.OpenPaints(), 0);
+    EXPECT_THAT(desktop.GdiFaults(), IsEmpty());
+    EXPECT_EQ(host.Registry().OpenHandleCount(), 0u);
+  }
+
+  TestMachine machine;
+  PosixHost& host = static_cast<PosixHost&>(machine.Host());
+  ScriptedDesktop& desktop = host.Desktop();
+  SweepNoting noting{host};
+  std::vector<std::string> filesBefore;
+};
+
+TEST_F(UpdateRun, Win95Build950UpdatesWithPlan3AndRestarts) {
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  const win::HWND banner = Banner();
+  ASSERT_EQ(desktop.Boxes().size(), 2u);
+  ExpectConfirmation(banner, kWin95Prompt);
+  ExpectBox(1, ScriptedDesktop::Box::Kind::kIndirect, banner, kSuccessText, kCaption, 0x80, 12);
+  EXPECT_THAT(machine.ReadInf("mshdc.inf"), HasSubstr("DEV_7111"));
+  EXPECT_THAT(machine.ReadInf("machine.inf"), HasSubstr("82439TX"));
+  EXPECT_THAT(machine.ReadInf("machine.inf"), Not(HasSubstr("IRQMiniports")));
+  EXPECT_EQ(machine.ReadInf("usb.inf"), "[Version]\r\nClass=USB\r\n");
+  EXPECT_TRUE(machine.InfExists("mshdc.OR0"));
+  EXPECT_TRUE(machine.InfExists("machine.OR0"));
+  EXPECT_FALSE(machine.InfExists("usb.OR0"));
+  EXPECT_FALSE(host.Registry().KeyExists(kUnknownDevice));
+  EXPECT_TRUE(host.Registry().KeyExists(kKnownDevice));
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, SucceedsInTheOrderOfTheRun) {
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  const std::vector<std::string> calls = desktop.CallsOf(
+      {"SetThreadPriority", "CreateWindowExA", "SetClassLongPtrA", "ShowWindow", "UpdateWindow",
+       "BeginPaint", "GetVersionExA", "MessageBoxIndirectA", "MessageBoxA", "SetCursor",
+       "RegOpenKeyExA", "EnableShutdownPrivilege", "ExitWindowsEx", "SendMessageA",
+       "ShowOwnedPopups", "SetWindowPos", "DestroyWindow", "PostQuitMessage", "GetMessageA"});
+  EXPECT_THAT(calls,
+              ElementsAre("SetThreadPriority current 2", "CreateWindowExA",
+                          "SetClassLongPtrA -12 program 11", "ShowWindow 10", "UpdateWindow",
+                          "BeginPaint", "GetVersionExA", "MessageBoxIndirectA", "SetCursor wait",
+                          "RegOpenKeyExA Enum\\PCI", "SetCursor arrow", "MessageBoxIndirectA",
+                          "ExitWindowsEx 2 ffffffff", "SendMessageA 10", "ShowWindow 0",
+                          "ShowOwnedPopups 0", "SetWindowPos bottom 0 0 0 0 13", "DestroyWindow",
+                          "PostQuitMessage 0", "GetMessageA 12"));
+}
+
+TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
+  desktop.SetVersion(ScriptedDesktop::WindowsNt(4, 0, 1381));
+  host.Registry().SetFlavour(MemoryRegistry::Flavour::kNt);
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ExpectConfirmation(Banner(),
+                     "Your OS now is 4.00,Build is 1381 \n\r If you want update TX chip info, "
+                     "\n\r pls select OK else select Cancel..");
+  EXPECT_THAT(machine.ReadInf("machine.inf"), HasSubstr("IRQMiniports"));
+  EXPECT_THAT(machine.ReadInf("usb.inf"), HasSubstr("DEV_7112"));
+  EXPECT_TRUE(machine.InfExists("usb.OR0"));
+  EXPECT_FALSE(host.Registry().KeyExists(kUnknownDevice));
+  EXPECT_THAT(desktop.CallsOf({"MessageBoxIndirectA", "EnableShutdownPrivilege", "ExitWindowsEx",
+                               "SendMessageA"}),
+              ElementsAre("MessageBoxIndirectA", "MessageBoxIndirectA", "EnableShutdownPrivilege",
+                          "ExitWindowsEx 2 ffffffff", "SendMessageA 10"));
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, OtherWin95BuildsTakePlan4WithoutTheShutdownRight) {
+  desktop.SetVersion(ScriptedDesktop::Windows95(0x040A08AE));
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  EXPECT_THAT(machine.ReadInf("usb.inf"), HasSubstr("DEV_7112"));
+  EXPECT_THAT(desktop.CallsOf({"EnableShutdownPrivilege", "ExitWindowsEx"}),
+              ElementsAre("ExitWindowsEx 2 ffffffff"));
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, SucceedsWithoutAnEnumPciKey) {
+  host.Registry().Clear();
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 2u);
+  EXPECT_EQ(desktop.Boxes()[1].text, kSuccessText);
+  EXPECT_THAT(desktop.CallsOf({"ExitWindowsEx"}), ElementsAre("ExitWindowsEx 2 ffffffff"));
+  ExpectCleanEnd(app);
+}
+
+// Cancel, the close button (which answers IDCANCEL) and a box that fails to
+// show are all a refusal.
+class Refusal : public UpdateRun, public testing::WithParamInterface<int> {};
+
+TEST_P(Refusal, ShowsTheFailureBoxAndTouchesNothing) {
+  desktop.QueueBoxAnswers({GetParam(), win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 2u);
+  ExpectConfirmation(Banner(), kWin95Prompt);
+  ExpectFailureBox(1, Banner());
+  EXPECT_EQ(app.failureAnswer, win::kIdOk);
+  ExpectNothingTouched();
+  EXPECT_THAT(desktop.CallsOf({"SendMessageA"}), ElementsAre("SendMessageA 10"));
+  ExpectCleanEnd(app);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Refusal, testing::Values(win::kIdCancel, 0));
+
+TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
+  desktop.SetIconPresent(13, false);
+  desktop.QueueBoxAnswers({win::kIdCancel, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ExpectBox(1, ScriptedDesktop::Box::Kind::kIndirect, Banner(), kFailureText, kCaption, 0x40, 12);
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
+  host.Strings().erase(9901);  // plan 3's second file entry
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 2u);
+  ExpectFailureBox(1, Banner());
+  EXPECT_THAT(machine.ReadInf("mshdc.inf"), HasSubstr("DEV_7111"));
+  EXPECT_TRUE(machine.InfExists("mshdc.OR0"));
+  EXPECT_EQ(machine.ReadInf("machine.inf"), "[Version]\r\nClass=System\r\n[MS_SYS]\r\n");
+  EXPECT_TRUE(host.Registry().KeyExists(kUnknownDevice));
+  EXPECT_THAT(desktop.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "SetCursor"}), IsEmpty());
+  ExpectCleanEnd(app);
+}
+
+class Unsupported : public UpdateRun,
+                    public testing::WithParamInterface<std::optional<win::OSVERSIONINFOA>> {};
+
+TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
+  if (GetParam()) {
+    desktop.SetVersion(*GetParam());
+  } else {
+    desktop.FailVersionQuery(true);
+  }
+  desktop.SetUserClosesWindows(true);
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 1u);
+  ExpectBox(0, ScriptedDesktop::Box::Kind::kPlain, nullptr, "It need Win95 Platform..",
+            std::nullopt, 0x30, std::nullopt);
+  ExpectNothingTouched();
+  // The run itself never closed the banner: the user's WM_CLOSE did.
+  EXPECT_THAT(desktop.CallsOf({"SendMessageA", "DispatchMessageA", "PostQuitMessage"}),
+              ElementsAre("DispatchMessageA 10", "PostQuitMessage 0"));
+  ExpectCleanEnd(app);
+}
+
+win::OSVERSIONINFOA UnknownPlatform() {
+  win::OSVERSIONINFOA version = ScriptedDesktop::WindowsNt(4, 0, 1381);
+  version.dwPlatformId = 3;
+  return version;
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
+                         testing::Values(std::optional(ScriptedDesktop::Win32s()),
+                                         std::optional(UnknownPlatform()),
+                                         std::optional<win::OSVERSIONINFOA>()));
+
+TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
+  desktop.SetVersion(ScriptedDesktop::Win32s());
+  RecordingApp app;
+  app.host = &noting;
+  app.instance = host.GetModuleHandleA(nullptr);
+  app.showCommand = kShowDefault;
+  app.mainThread = host.GetCurrentThread();
+
+  EXPECT_EQ(app.InitInstance(), 1);
+
+  ASSERT_NE(app.mainWindow, nullptr);
+  EXPECT_EQ(desktop.OpenWindowCount(), 1);
+  EXPECT_TRUE(desktop.FindWindow(app.mainWindow->GetSafeHwnd())->visible);
+  EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), IsEmpty());
+
+  host.SendMessageA(app.mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
+  EXPECT_EQ(app.mainWindow, nullptr);
+  EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), ElementsAre("PostQuitMessage 0"));
+}
+
+TEST_F(UpdateRun, WithoutBoxParametersTheRunRefusesAndStillReportsIt) {
+  noting.failBoxParams = true;
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 1u);
+  ExpectBox(0, ScriptedDesktop::Box::Kind::kPlain, Banner(), kFailureText, kCaption, 0x40,
+            std::nullopt);
+  ExpectNothingTouched();
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, WithoutABannerTheRunGoesOnAndEndsTheLoopItself) {
+  desktop.FailCreateWindow(true);
+  desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 2u);
+  ExpectConfirmation(nullptr, kWin95Prompt);
+  ExpectBox(1, ScriptedDesktop::Box::Kind::kIndirect, nullptr, kSuccessText, kCaption, 0x80, 12);
+  EXPECT_FALSE(host.Registry().KeyExists(kUnknownDevice));
+  EXPECT_THAT(desktop.CallsOf({"SendMessageA", "ShowWindow", "PostQuitMessage"}),
+              ElementsAre("PostQuitMessage 0"));
+  ExpectCleanEnd(app);
+}
+
+TEST_F(UpdateRun, WithoutABannerAnUnsupportedHostStillEnds) {
+  desktop.FailCreateWindow(true);
+  desktop.SetVersion(ScriptedDesktop::Win32s());
+  RecordingApp app;
+
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(desktop.Boxes().size(), 1u);
+  EXPECT_EQ(desktop.Boxes()[0].text, "It need Win95 Platform..");
+  ExpectCleanEnd(app);
+}
+
+}  // namespace
