@@ -1,0 +1,79 @@
+// Reading script strings from the string table: whole, whatever their
+// length, with absent and empty strings alike reported missing.
+#include <gtest/gtest.h>
+
+#include "ScriptLines.h"
+#include "ScriptTableHost.h"
+#include "engine/ScriptStrings.h"
+#include "support/TestMachine.h"
+#include "support/UpdaterProbe.h"
+
+namespace {
+
+struct StringCase {
+  std::int64_t id;
+  StringRead read;
+  std::string text;
+};
+
+class StoredScriptTest : public ::testing::TestWithParam<StringCase> {
+ protected:
+  TestMachine machine;
+};
+
+TEST_P(StoredScriptTest, ReadsTheStoredText) {
+  const StringCase& c = GetParam();
+  Text text = MakeText("left over");
+  EXPECT_EQ(ReadScriptString(machine.Host(), c.id, text), c.read);
+  EXPECT_EQ(ToString(text), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StoredScriptTest,
+    ::testing::Values(
+        StringCase{3, StringRead::kFound, "2 9900 9901"},
+        StringCase{4, StringRead::kFound, "3 9900 9902 9903"},
+        StringCase{9902, StringRead::kFound, "machine.inf 5 100 130 150 170 230"},
+        StringCase{230, StringRead::kFound, "14"},
+        StringCase{231, StringRead::kFound, script::k137},
+        StringCase{137, StringRead::kFound, script::k137},
+        StringCase{333, StringRead::kFound, script::k333},
+        StringCase{20000, StringRead::kFound, "Welcome use Tovi  Company product"},
+        StringCase{0, StringRead::kMissing, ""}, StringCase{5, StringRead::kMissing, ""},
+        StringCase{14, StringRead::kMissing, ""}, StringCase{138, StringRead::kMissing, ""},
+        StringCase{246, StringRead::kMissing, ""}, StringCase{-1, StringRead::kMissing, ""},
+        StringCase{65536 + 3, StringRead::kMissing, ""}));
+
+TEST(ScriptStrings, ReadsAStringLongerThanTheFirstBufferWhole) {
+  TestMachine machine;
+  ScriptTableHost host(machine.Host());
+  std::string longText;
+  for (int i = 0; longText.size() < 1000; ++i) longText += "field" + std::to_string(i) + ' ';
+  host.Set(7, longText);
+  Text text;
+  EXPECT_EQ(ReadScriptString(host, 7, text), StringRead::kFound);
+  EXPECT_EQ(ToString(text), longText);
+}
+
+TEST(ScriptStrings, ReadsStringsAtEveryLengthAroundTheBufferSizes) {
+  TestMachine machine;
+  ScriptTableHost host(machine.Host());
+  for (const std::size_t length : {1u, 126u, 127u, 128u, 129u, 255u, 256u, 257u}) {
+    const std::string bytes(length, 'x');
+    host.Set(7, bytes);
+    Text text;
+    EXPECT_EQ(ReadScriptString(host, 7, text), StringRead::kFound) << length;
+    EXPECT_EQ(ToString(text), bytes) << length;
+  }
+}
+
+TEST(ScriptStrings, AnEmptyStringIsMissing) {
+  TestMachine machine;
+  ScriptTableHost host(machine.Host());
+  host.Set(3, "");
+  Text text = MakeText("left over");
+  EXPECT_EQ(ReadScriptString(host, 3, text), StringRead::kMissing);
+  EXPECT_EQ(ToString(text), "");
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// A host file operation that fails while loading or saving: the plan's
+// flag goes to 1, what was opened is closed, and no INF text is lost or
+// left half written under a real name.
+#include <gtest/gtest.h>
+
+#include "host/FaultInjectingHost.h"
+#include "support/TestMachine.h"
+#include "support/UpdaterProbe.h"
+
+namespace {
+
+using Op = FaultInjectingHost::FileOp;
+using Names = std::vector<std::string>;
+
+const std::string kOld =
+    "[Version]\r\nSignature=\"$CHICAGO$\"\r\n\r\n[Strings]\r\nMsft=\"Microsoft\"";
+const std::string kNew = kOld + "\r\n";
+
+enum class Left { kNothing, kNewText, kAnything };
+
+struct FaultCase {
+  const char* name;
+  Op op;
+  std::uint32_t nth;
+  bool shortWrite;
+  std::int32_t loadError;
+  Left tmp;
+};
+
+class StoreFaultTest : public ::testing::TestWithParam<FaultCase> {
+ protected:
+  TestMachine machine;
+  FaultInjectingHost host{machine.Host()};
+};
+
+TEST_P(StoreFaultTest, FailsWithTheOldFileInPlace) {
+  const FaultCase& c = GetParam();
+  machine.WriteInf("mshdc.inf", kOld);
+  if (c.shortWrite) {
+    ASSERT_TRUE(host.ShortWrite(c.nth));
+  } else {
+    ASSERT_TRUE(host.FailCall(c.op, c.nth, win::kErrorAccessDenied));
+  }
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("mshdc.inf"));
+  EXPECT_EQ(engine.GetError(), c.loadError);
+  EXPECT_EQ(engine.HasDocument(), c.loadError == 0);
+  engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_EQ(host.OpenHandleCount(), 0);
+  host.CloseLeftoverHandles();
+  EXPECT_EQ(machine.ReadInf("mshdc.inf"), kOld);
+  EXPECT_FALSE(machine.InfExists("mshdc.OR0"));
+  if (c.tmp == Left::kNothing) {
+    EXPECT_EQ(machine.ListInf(), (Names{"mshdc.inf"}));
+  }
+  if (c.tmp == Left::kNewText) {
+    EXPECT_EQ(machine.ReadInf("mshdc.tmp"), kNew);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, StoreFaultTest,
+    ::testing::Values(FaultCase{"OpenToRead", Op::kCreateFile, 1, false, 1, Left::kNothing},
+                      FaultCase{"Read", Op::kReadFile, 1, false, 1, Left::kNothing},
+                      FaultCase{"CloseAfterReading", Op::kCloseHandle, 1, false, 1, Left::kNothing},
+                      FaultCase{"CreateTemporary", Op::kCreateFile, 2, false, 0, Left::kNothing},
+                      FaultCase{"FirstWrite", Op::kWriteFile, 1, false, 0, Left::kNothing},
+                      FaultCase{"LastWrite", Op::kWriteFile, 5, false, 0, Left::kNothing},
+                      FaultCase{"DiskFull", Op::kWriteFile, 3, true, 0, Left::kNothing},
+                      FaultCase{"Flush", Op::kFlushFileBuffers, 1, false, 0, Left::kNothing},
+                      FaultCase{"CloseTemporary", Op::kCloseHandle, 2, false, 0, Left::kAnything},
+                      FaultCase{"MoveToBackup", Op::kMoveFile, 1, false, 0, Left::kNewText},
+                      FaultCase{"MoveIntoPlace", Op::kMoveFile, 2, false, 0, Left::kNewText}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+class SaveFaultTest : public ::testing::Test {
+ protected:
+  TestMachine machine;
+  FaultInjectingHost host{machine.Host()};
+};
+
+TEST_F(SaveFaultTest, FailedStatusQueryOfABackupNameMeansItIsFree) {
+  machine.WriteInf("mshdc.inf", kOld);
+  ASSERT_TRUE(host.FailCall(Op::kQueryFileStatus, 2, win::kErrorFileNotFound));
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("mshdc.inf"));
+  engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 0);
+  EXPECT_EQ(machine.ReadInf("mshdc.inf"), kNew);
+  EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld);
+}
+
+// With the way back refused as well, the old text stays under the backup
+// name and the new one under the temporary name.
+TEST_F(SaveFaultTest, RefusedWayBackLeavesBothTextsOnDisk) {
+  machine.WriteInf("mshdc.inf", kOld);
+  ASSERT_TRUE(host.FailCall(Op::kMoveFile, 2, win::kErrorAccessDenied));
+  ASSERT_TRUE(host.FailCall(Op::kMoveFile, 3, win::kErrorAccessDenied));
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("mshdc.inf"));
+  engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld);
+  EXPECT_EQ(machine.ReadInf("mshdc.tmp"), kNew);
+}
+
+struct MissingFileCase {
+  const char* name;
+  std::uint32_t nth;
+  bool shortWrite;
+};
+
+class MissingFileFaultTest : public ::testing::TestWithParam<MissingFileCase> {};
+
+TEST_P(MissingFileFaultTest, LeavesNoPartFileUnderTheOwnName) {
+  TestMachine machine;
+  FaultInjectingHost host(machine.Host());
+  if (GetParam().shortWrite) {
+    ASSERT_TRUE(host.ShortWrite(GetParam().nth));
+  } else {
+    ASSERT_TRUE(host.FailCall(Op::kWriteFile, GetParam().nth, win::kErrorDiskFull));
+  }
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("usb.inf"));
+  engine.SetDocument({"[Intel.Section]", "a", "[Strings]", "b"});
+  engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_EQ(host.OpenHandleCount(), 0);
+  EXPECT_TRUE(machine.ListInf().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, MissingFileFaultTest,
+                         ::testing::Values(MissingFileCase{"FirstWrite", 1, false},
+                                           MissingFileCase{"ThirdWrite", 3, false},
+                                           MissingFileCase{"DiskFull", 4, true}),
+                         [](const ::testing::TestParamInfo<MissingFileCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// The power goes at every step of a load and save in turn: whatever the
+// step, the old text is on disk, and the file's own name holds the old text
+// or the new one, or, between the two moves, nothing while both texts wait
+// under the backup and temporary names.
+TEST(PowerCut, AtEveryStepNoTextIsLost) {
+  bool completed = false;
+  for (std::uint32_t cut = 0; !completed; ++cut) {
+    TestMachine machine;
+    machine.WriteInf("mshdc.inf", kOld);
+    FaultInjectingHost host(machine.Host());
+    host.PowerCutAfter(cut);
+    {
+      UpdaterProbe engine(host);
+      engine.LoadInf(std::string("mshdc.inf"));
+      if (engine.GetError() == 0) engine.SaveInf();
+      completed = engine.GetError() == 0;
+      EXPECT_EQ(host.OpenHandleCount(), 0) << cut;
+    }
+    host.CloseLeftoverHandles();
+    if (machine.InfExists("mshdc.OR0")) {
+      EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld) << cut;
+    }
+    if (machine.InfExists("mshdc.inf")) {
+      const std::string text = machine.ReadInf("mshdc.inf");
+      EXPECT_TRUE(text == kOld || text == kNew) << cut;
+      if (text == kNew) {
+        EXPECT_TRUE(machine.InfExists("mshdc.OR0")) << cut;
+      }
+    } else {
+      EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld) << cut;
+      EXPECT_EQ(machine.ReadInf("mshdc.tmp"), kNew) << cut;
+    }
+    if (completed) {
+      EXPECT_EQ(machine.ListInf(), (Names{"mshdc.OR0", "mshdc.inf"}));
+    }
+  }
+}
+
+}  // namespace
