@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -174,6 +175,8 @@ struct GeometryCase {
   std::vector<int> columns;
   std::vector<int> rows;
 };
+
+void PrintTo(const GeometryCase& geometry, std::ostream* out) { *out << geometry.name; }
 
 const GeometryCase kGeometryCases[] = {
     {"Screen1024x740",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "engine/InfUpdater.h"
@@ -53,6 +54,8 @@ struct ProbeCase {
   std::int32_t platformCode;
   std::int32_t selector;
 };
+
+void PrintTo(const ProbeCase& probe, std::ostream* out) { *out << probe.name; }
 
 constexpr std::uint32_t k95 = win::kVerPlatformWin32Windows;
 constexpr std::uint32_t kNt = win::kVerPlatformWin32Nt;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -264,7 +265,10 @@ TEST_P(Refusal, ShowsTheFailureBoxAndTouchesNothing) {
   ExpectCleanEnd(app);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, Refusal, testing::Values(win::kIdCancel, 0));
+INSTANTIATE_TEST_SUITE_P(Answers, Refusal, testing::Values(win::kIdCancel, 0),
+                         [](const testing::TestParamInfo<int>& info) {
+                           return info.param == 0 ? "BoxFailsToShow" : "Cancel";
+                         });
 
 TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
   desktop.SetIconPresent(13, false);
@@ -294,12 +298,24 @@ TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
   ExpectCleanEnd(app);
 }
 
-class Unsupported : public UpdateRun,
-                    public testing::WithParamInterface<std::optional<win::OSVERSIONINFOA>> {};
+struct UnsupportedHost {
+  const char* name;
+  std::optional<win::OSVERSIONINFOA> version;  // none: the query fails
+};
+
+void PrintTo(const UnsupportedHost& host, std::ostream* out) { *out << host.name; }
+
+win::OSVERSIONINFOA UnknownPlatform() {
+  win::OSVERSIONINFOA version = ScriptedDesktop::WindowsNt(4, 0, 1381);
+  version.dwPlatformId = 3;
+  return version;
+}
+
+class Unsupported : public UpdateRun, public testing::WithParamInterface<UnsupportedHost> {};
 
 TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
-  if (GetParam()) {
-    desktop.SetVersion(*GetParam());
+  if (GetParam().version) {
+    desktop.SetVersion(*GetParam().version);
   } else {
     desktop.FailVersionQuery(true);
   }
@@ -318,16 +334,13 @@ TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
   ExpectCleanEnd(app);
 }
 
-win::OSVERSIONINFOA UnknownPlatform() {
-  win::OSVERSIONINFOA version = ScriptedDesktop::WindowsNt(4, 0, 1381);
-  version.dwPlatformId = 3;
-  return version;
-}
-
 INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
-                         testing::Values(std::optional(ScriptedDesktop::Win32s()),
-                                         std::optional(UnknownPlatform()),
-                                         std::optional<win::OSVERSIONINFOA>()));
+                         testing::Values(UnsupportedHost{"Win32s", ScriptedDesktop::Win32s()},
+                                         UnsupportedHost{"UnknownPlatform", UnknownPlatform()},
+                                         UnsupportedHost{"FailedVersionQuery", std::nullopt}),
+                         [](const testing::TestParamInfo<UnsupportedHost>& info) {
+                           return info.param.name;
+                         });
 
 TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
   desktop.SetVersion(ScriptedDesktop::Win32s());
