@@ -2,8 +2,11 @@
 // it down: no Windows directory, a refused file operation.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "InfTexts.h"
 #include "RecordingHost.h"
+#include "ScriptTableHost.h"
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -18,6 +21,8 @@ struct DirectoryCase {
   std::uint32_t result;
   std::string directory;
 };
+
+void PrintTo(const DirectoryCase& c, std::ostream* os) { *os << c.result; }
 
 class BadWindowsDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {};
 
@@ -42,6 +47,16 @@ INSTANTIATE_TEST_SUITE_P(Directories, BadWindowsDirectoryTest,
                                            DirectoryCase{260, std::string(259, 'x')},
                                            DirectoryCase{261, std::string(300, 'x')},
                                            DirectoryCase{1000, ""}));
+
+TEST(WindowsDirectory, MissingFailsEvenAPlanThatWouldDoNothing) {
+  TestMachine machine;
+  ScriptTableHost script(machine.Host());
+  script.Set(3, "-1");
+  WindowsDirectoryHost host(script, 0, "");
+  UpdaterProbe engine(host);
+  engine.RunPlan(3);
+  EXPECT_EQ(engine.GetError(), 1);
+}
 
 TEST(WindowsDirectory, IsTakenAsItIsFollowedByTheInfFolder) {
   TestMachine machine;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -14,6 +15,10 @@ struct TokenCase {
   std::int32_t error;
   const char* rest;
 };
+
+void PrintTo(const TokenCase& c, std::ostream* os) {
+  *os << ::testing::PrintToString(std::string(c.script));
+}
 
 class NextNumberTest : public ::testing::TestWithParam<TokenCase> {
  protected:

@@ -1,6 +1,7 @@
 // Walking update plans over INF files on a scratch machine.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <utility>
 
 #include "InfTexts.h"
@@ -120,6 +121,8 @@ struct WalkCase {
   std::string mshdc;
   std::string machine;
 };
+
+void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
 
 std::string MshdcSaved() { return MshdcAfter(); }
 std::string MachineSaved() { return Machine(true, false, 1); }

@@ -2,6 +2,8 @@
 // length, with absent and empty strings alike reported missing.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "ScriptLines.h"
 #include "ScriptTableHost.h"
 #include "engine/ScriptStrings.h"
@@ -15,6 +17,8 @@ struct StringCase {
   StringRead read;
   std::string text;
 };
+
+void PrintTo(const StringCase& c, std::ostream* os) { *os << c.id; }
 
 class StoredScriptTest : public ::testing::TestWithParam<StringCase> {
  protected:

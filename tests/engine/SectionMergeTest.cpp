@@ -1,6 +1,7 @@
 // Merging section blocks into a document: these lines in, these lines out.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <utility>
 
 #include "ScriptLines.h"
@@ -24,6 +25,8 @@ struct MergeCase {
   Lines after;
   std::int32_t error;
 };
+
+void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
 
 class SectionMergeTest : public ::testing::TestWithParam<MergeCase> {
  protected:

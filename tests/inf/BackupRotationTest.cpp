@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <ostream>
 
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
@@ -64,6 +65,8 @@ struct AgeCase {
   int replaced;
 };
 
+void PrintTo(const AgeCase& c, std::ostream* os) { *os << c.name; }
+
 class RotationAgeTest : public RotationTest, public ::testing::WithParamInterface<AgeCase> {};
 
 TEST_P(RotationAgeTest, DeletesTheOldestAndTakesItsName) {
@@ -111,6 +114,8 @@ struct MissingCreationCase {
   std::int32_t writtenOf5;
   int replaced;
 };
+
+void PrintTo(const MissingCreationCase& c, std::ostream* os) { *os << c.name; }
 
 class MissingCreationTimeTest : public RotationTest,
                                 public ::testing::WithParamInterface<MissingCreationCase> {};

@@ -1,6 +1,8 @@
 // Temporary and backup names derived from an INF file's full path.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "inf/FileNames.h"
 #include "support/UpdaterProbe.h"
 
@@ -11,6 +13,8 @@ struct NameCase {
   const char* tempPath;
   const char* backupBase;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.path; }
 
 class FileNamesTest : public ::testing::TestWithParam<NameCase> {};
 

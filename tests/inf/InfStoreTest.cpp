@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -24,6 +25,8 @@ struct RoundTrip {
   Lines lines;
   std::string saved;
 };
+
+void PrintTo(const RoundTrip& c, std::ostream* os) { *os << c.name; }
 
 class RoundTripTest : public ::testing::TestWithParam<RoundTrip> {
  protected:

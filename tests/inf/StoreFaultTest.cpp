@@ -3,6 +3,8 @@
 // left half written under a real name.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -26,6 +28,8 @@ struct FaultCase {
   std::int32_t loadError;
   Left tmp;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 class StoreFaultTest : public ::testing::TestWithParam<FaultCase> {
  protected:
@@ -105,11 +109,45 @@ TEST_F(SaveFaultTest, RefusedWayBackLeavesBothTextsOnDisk) {
   EXPECT_EQ(machine.ReadInf("mshdc.tmp"), kNew);
 }
 
+// Reports a size off by `delta` bytes, as for a file that changed between
+// its status query and its read.
+class ChangedSizeHost : public ForwardingHost {
+ public:
+  ChangedSizeHost(HostServices& inner, std::int32_t delta) : ForwardingHost(inner), delta_(delta) {}
+  bool QueryFileStatus(const char* path, win::FileStatus* status) override {
+    if (!ForwardingHost::QueryFileStatus(path, status)) return false;
+    status->size += static_cast<std::uint32_t>(delta_);
+    return true;
+  }
+
+ private:
+  std::int32_t delta_;
+};
+
+class ChangedSizeTest : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(ChangedSizeTest, FileThatChangedSinceItsSizeWasTakenIsNotLoaded) {
+  TestMachine machine;
+  machine.WriteInf("mshdc.inf", kOld);
+  ChangedSizeHost host(machine.Host(), GetParam());
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("mshdc.inf"));
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_FALSE(engine.HasDocument());
+  engine.SaveInf();
+  EXPECT_EQ(machine.ListInf(), (Names{"mshdc.inf"}));
+  EXPECT_EQ(machine.ReadInf("mshdc.inf"), kOld);
+}
+
+INSTANTIATE_TEST_SUITE_P(Deltas, ChangedSizeTest, ::testing::Values(1, -1, -10));
+
 struct MissingFileCase {
   const char* name;
   std::uint32_t nth;
   bool shortWrite;
 };
+
+void PrintTo(const MissingFileCase& c, std::ostream* os) { *os << c.name; }
 
 class MissingFileFaultTest : public ::testing::TestWithParam<MissingFileCase> {};
 
