@@ -93,7 +93,6 @@ void InfUpdater::ApplySectionBlock(std::int32_t baseId) {
 // that the new line is not hidden from Windows; the mark stays last.
 LineList::Position InfUpdater::AppendLine(Text& line) {
   const LineList::Position last = lines->Last();
-  if (last != nullptr && IsEndOfFileMark(LineList::At(last)))
-    return lines->InsertBefore(last, line);
-  return lines->Append(line);
+  if (last == nullptr || !IsEndOfFileMark(LineList::At(last))) return lines->Append(line);
+  return lines->InsertBefore(last, line);
 }

@@ -169,6 +169,15 @@ TEST_F(StoreTest, LowestFreeNumberWins) {
   EXPECT_EQ(machine.ListInf(), (Names{"mshdc.OR0", "mshdc.OR1", "mshdc.inf"}));
 }
 
+TEST_F(StoreTest, DirectoryOfTheFilesNameIsNeitherReadNorReplaced) {
+  machine.MakeInfFolder("mshdc.inf");
+  engine.LoadInf(std::string("mshdc.inf"));
+  if (engine.GetError() == 0) engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_TRUE(fs::is_directory(machine.InfDir() / "mshdc.inf"));
+  EXPECT_EQ(machine.ListInf(), (Names{"mshdc.inf"}));
+}
+
 TEST_F(StoreTest, SaveClearsAnEarlierFailure) {
   machine.WriteInf("mshdc.inf", "x");
   engine.LoadInf(std::string("mshdc.inf"));
