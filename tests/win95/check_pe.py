@@ -1,18 +1,22 @@
 #!/usr/bin/env python3
 """Checks that an executable can load and run on Windows 95.
 
-Usage: check_pe.py EXE ALLOW_LIST [--max-size BYTES]
+Usage: check_pe.py EXE ALLOW_LIST [--max-size BYTES] [--objdump PROGRAM]
 
 The file must be a PE image for the i386 with the Windows GUI subsystem,
 version 4.0; it may import only from KERNEL32, USER32, GDI32 and ADVAPI32,
 only by name, and only functions on the allow-list (what Windows 95 retail
 exports); functions the list marks NT-only must be looked up at run time.
 It also checks the resources that the program loads: the banner bitmap, the
-icons, the cursor and the string table, in Chinese (Taiwan).
+icons, the cursor and the string table, in Chinese (Taiwan). With --objdump
+it disassembles the code and checks that it runs on a Pentium: no conditional
+moves or other instructions of later processors.
 Prints every check; exits non-zero when any fails.
 """
 import argparse
+import re
 import struct
+import subprocess
 import sys
 
 MACHINE_I386 = 0x14C
@@ -227,12 +231,26 @@ def check_resources(image):
     check(caption_block, "string table holds string 20000")
 
 
+# Instructions that the Pentium and Pentium MMX lack: conditional moves and
+# compares of the Pentium Pro, and anything touching SSE registers.
+LATER_INSTRUCTIONS = re.compile(r"\t(cmov\w+|fcmov\w+|f[u]?comip?|sysenter|sysexit)\b|%xmm")
+
+
+def check_instructions(exe, objdump):
+    listing = subprocess.run([objdump, "-d", exe], check=True, capture_output=True,
+                             text=True).stdout
+    found = [line.strip() for line in listing.splitlines() if LATER_INSTRUCTIONS.search(line)]
+    check(not found, "code runs on a Pentium: no instructions of later processors"
+          + "".join(f"\n      {line}" for line in found[:10]))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("exe")
     parser.add_argument("allow_list")
     parser.add_argument("--max-size", type=int)
+    parser.add_argument("--objdump")
     args = parser.parse_args()
     with open(args.exe, "rb") as source:
         image = Image(source.read())
@@ -243,6 +261,8 @@ def main():
         allowed, nt_only = read_allow_list(args.allow_list)
         check_imports(image, allowed, nt_only)
         check_resources(image)
+    if args.objdump:
+        check_instructions(args.exe, args.objdump)
     print(f"{len(faults)} fault(s)")
     sys.exit(1 if faults else 0)
 
