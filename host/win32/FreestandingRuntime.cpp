@@ -8,12 +8,13 @@
 
 #include "host/win32/WindowsApi.h"
 
-namespace {
-
-// The linker gathers the static constructors of every object file between
-// these two marks: a -1 word, the constructors, then a 0 word.
 using StaticFunction = void (*)();
+
+// The linker gathers the static constructors of every object file into this
+// list: a -1 word, the constructors, then a 0 word.
 extern "C" StaticFunction __CTOR_LIST__[];
+
+namespace {
 
 constexpr int kExitHandlerCapacity = 32;
 StaticFunction exitHandlers[kExitHandlerCapacity];

@@ -3,6 +3,11 @@
 // share the Win32 layout are passed through; the message-box block and window
 // classes are copied, because their real forms differ (size on x86-64, and
 // the calling convention of window procedures).
+//
+// A class registered here gets a real window procedure from a small fixed
+// set, each bound to a slot that holds the class's portable procedure; so
+// GetClassInfoA gives the portable procedure back. Window classes belong to
+// the process, and so does this table.
 #pragma once
 
 #include <cstdint>
