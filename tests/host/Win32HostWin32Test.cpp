@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kTestRoot = "Software\\txinfupd-tests";
+constexpr const char* kTestsKey = "Software\\txinfupd-tests";
 
 void DeleteKeyTree(HKEY parent, const std::string& name) {
   HKEY key = nullptr;
@@ -31,20 +31,21 @@ void DeleteKeyTree(HKEY parent, const std::string& name) {
   RegDeleteKeyA(parent, name.c_str());
 }
 
-// A scratch key below HKEY_CURRENT_USER\Software\txinfupd-tests, removed with
-// everything in it afterwards.
+// A scratch key of this process below HKEY_CURRENT_USER\Software\txinfupd-tests,
+// removed with everything in it afterwards (and the common key once empty).
 class Registry : public ::testing::Test {
  protected:
-  void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kTestRoot); }
+  void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, root_); }
 
   void TearDown() override {
     if (key_) host_.RegCloseKey(key_);
-    DeleteKeyTree(HKEY_CURRENT_USER, kTestRoot);
+    DeleteKeyTree(HKEY_CURRENT_USER, root_);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTestsKey);
   }
 
-  static void MakeKey(const std::string& path, const char* classValue = nullptr) {
+  void MakeKey(const std::string& path, const char* classValue = nullptr) {
     HKEY key = nullptr;
-    const std::string full = std::string(kTestRoot) + "\\" + path;
+    const std::string full = root_ + "\\" + path;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS)
@@ -57,8 +58,9 @@ class Registry : public ::testing::Test {
   }
 
   win::HKEY OpenRoot() {
-    EXPECT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), kTestRoot, 0, win::kKeyAllAccess, &key_),
-              0);
+    EXPECT_EQ(
+        host_.RegOpenKeyExA(win::HkeyCurrentUser(), root_.c_str(), 0, win::kKeyAllAccess, &key_),
+        0);
     return key_;
   }
 
@@ -73,6 +75,7 @@ class Registry : public ::testing::Test {
     return name;
   }
 
+  const std::string root_ = std::string(kTestsKey) + "\\" + std::to_string(GetCurrentProcessId());
   Win32Host host_;
   win::HKEY key_ = nullptr;
 };
@@ -108,8 +111,8 @@ TEST_F(Registry, ANameBufferTooSmallReportsMoreData) {
 TEST_F(Registry, AStringValueComesWithItsTerminator) {
   MakeKey("DEV", "Unknown");
   win::HKEY device = nullptr;
-  ASSERT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), (std::string(kTestRoot) + "\\DEV").c_str(),
-                                0, win::kKeyAllAccess, &device),
+  ASSERT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\DEV").c_str(), 0,
+                                win::kKeyAllAccess, &device),
             0);
   std::uint8_t data[64];
   std::uint32_t type = 0;
@@ -143,7 +146,7 @@ TEST_F(Registry, DeletingAKeyWithSubkeysFollowsTheHostFamily) {
 
 TEST_F(Registry, OpeningAMissingKeyFails) {
   win::HKEY key = nullptr;
-  EXPECT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), "Software\\txinfupd-tests\\NONE", 0,
+  EXPECT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\NONE").c_str(), 0,
                                 win::kKeyAllAccess, &key),
             static_cast<std::int32_t>(win::kErrorFileNotFound));
 }
