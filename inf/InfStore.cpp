@@ -74,9 +74,14 @@ void InfUpdater::LoadInf(const Text& fileName) {
     return;
   }
   win::FileStatus status = {};
-  const bool hasText = host.QueryFileStatus(fullPath.Data(), &status) && status.size > 0;
+  const bool found = host.QueryFileStatus(fullPath.Data(), &status);
+  const bool hasText = found && status.size > 0;
+  // Only a file seen to be empty is written over in place. A file that the
+  // query did not see goes through the temporary name too, so that one that
+  // is there after all is never overwritten.
   Text writePath;
-  const bool named = hasText ? MakeTempPath(fullPath, writePath) : writePath.Assign(fullPath);
+  const bool named =
+      found && !hasText ? writePath.Assign(fullPath) : MakeTempPath(fullPath, writePath);
   lines = new (std::nothrow) LineList;
   if (!named || lines == nullptr) {
     ReleaseDocument();
@@ -130,7 +135,12 @@ void InfUpdater::SaveInf() {
     error = 1;
     return;
   }
-  if (existed == 0) return;
+  if (existed == 0) {
+    // The move refuses a file that exists: nothing is lost, and the new text
+    // stays at the temporary path.
+    if (!tempPath.Equals(path) && !host.MoveFileA(tempPath.Data(), path.Data())) error = 1;
+    return;
+  }
   Text backupName;
   if (!PickBackupName(backupName)) return;
   if (!host.MoveFileA(path.Data(), backupName.Data())) {

@@ -95,6 +95,22 @@ TEST_F(SaveFaultTest, FailedStatusQueryOfABackupNameMeansItIsFree) {
   EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld);
 }
 
+// A status query that fails on a file that is there: the file is taken for
+// missing, but the new text only moves into place, and that move refuses
+// the file that exists, so its text survives.
+TEST_F(SaveFaultTest, FileTheQueryFailedToSeeIsNotOverwritten) {
+  machine.WriteInf("mshdc.inf", kOld);
+  ASSERT_TRUE(host.FailCall(Op::kQueryFileStatus, 1, win::kErrorAccessDenied));
+  UpdaterProbe engine(host);
+  engine.LoadInf(std::string("mshdc.inf"));
+  ASSERT_EQ(engine.Existed(), 0);
+  engine.SetDocument({"[Strings]"});
+  engine.SaveInf();
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_EQ(machine.ReadInf("mshdc.inf"), kOld);
+  EXPECT_EQ(machine.ReadInf("mshdc.tmp"), "[Strings]\r\n");
+}
+
 // With the way back refused as well, the old text stays under the backup
 // name and the new one under the temporary name.
 TEST_F(SaveFaultTest, RefusedWayBackLeavesBothTextsOnDisk) {
