@@ -1,5 +1,6 @@
 #include "host/posix/MemoryRegistry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -571,7 +572,7 @@ std::int32_t MemoryRegistry::RegQueryValueExA(win::HKEY key, const char* valueNa
     *dataSize = needed;
     return kMoreData;
   }
-  if (data != nullptr) std::memcpy(data, value->bytes.data(), needed);
+  if (data != nullptr) std::copy_n(value->bytes.data(), needed, data);
   if (dataSize != nullptr) *dataSize = needed;
   return kSuccess;
 }

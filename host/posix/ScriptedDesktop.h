@@ -166,7 +166,7 @@ class ScriptedDesktop {
   int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params);
   win::HCURSOR LoadCursorA(win::HINSTANCE instance, const char* name);
   win::HCURSOR SetCursor(win::HCURSOR cursor);
-  std::uintptr_t SetClassLongPtrA(win::HWND window, int index, std::intptr_t value);
+  std::uintptr_t SetClassLongPtrA(win::HWND handle, int index, std::intptr_t value);
   win::HICON LoadIconA(win::HINSTANCE instance, const char* name);
   bool GetClassInfoA(win::HINSTANCE instance, const char* className, win::WNDCLASSA* wndClass);
   std::uint16_t RegisterClassA(const win::WNDCLASSA* wndClass);
@@ -174,24 +174,24 @@ class ScriptedDesktop {
                             std::uint32_t style, int x, int y, int width, int height,
                             win::HWND parent, win::HMENU menu, win::HINSTANCE instance,
                             void* param);
-  win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+  win::LRESULT DefWindowProcA(win::HWND handle, std::uint32_t message, win::WPARAM wParam,
                               win::LPARAM lParam);
-  bool ShowWindow(win::HWND window, int showCommand);
-  bool UpdateWindow(win::HWND window);
-  bool ShowOwnedPopups(win::HWND window, bool show);
-  bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx, int cy,
+  bool ShowWindow(win::HWND handle, int showCommand);
+  bool UpdateWindow(win::HWND handle);
+  bool ShowOwnedPopups(win::HWND handle, bool show);
+  bool SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx, int cy,
                     std::uint32_t flags);
-  bool DestroyWindow(win::HWND window);
-  win::LRESULT SendMessageA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
+  bool DestroyWindow(win::HWND handle);
+  win::LRESULT SendMessageA(win::HWND handle, std::uint32_t message, win::WPARAM wParam,
                             win::LPARAM lParam);
   void PostQuitMessage(int exitCode);
-  int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin,
+  int GetMessageA(win::MSG* message, win::HWND handle, std::uint32_t filterMin,
                   std::uint32_t filterMax);
   bool TranslateMessage(const win::MSG* message);
   win::LRESULT DispatchMessageA(const win::MSG* message);
-  win::HDC BeginPaint(win::HWND window, win::PAINTSTRUCT* paint);
-  bool EndPaint(win::HWND window, const win::PAINTSTRUCT* paint);
-  bool ValidateRect(win::HWND window, const win::RECT* rect);
+  win::HDC BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint);
+  bool EndPaint(win::HWND handle, const win::PAINTSTRUCT* paint);
+  bool ValidateRect(win::HWND handle, const win::RECT* rect);
   win::HBRUSH CreateSolidBrush(win::COLORREF color);
   win::HBRUSH CreateHatchBrush(int style, win::COLORREF color);
   int FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush);
