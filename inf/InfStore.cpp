@@ -45,6 +45,27 @@ bool WriteLines(HostServices& host, win::HANDLE file, const LineList& lines) {
   return true;
 }
 
+bool IsDirectory(const win::FileStatus& status) {
+  return (status.attributes & win::kFileAttributeDirectory) != 0;
+}
+
+// Moves the new text of a file that was missing or empty to the file's own
+// name. The move refuses a file that holds text, so that it is never written
+// over: the new text then stays at the temporary name. An empty file makes
+// room, and is put back when the move fails.
+bool MoveIntoFreeName(HostServices& host, const Text& tempPath, const Text& path) {
+  win::FileStatus status = {};
+  const bool emptyFile =
+      host.QueryFileStatus(path.Data(), &status) && status.size == 0 && !IsDirectory(status);
+  if (emptyFile && !host.DeleteFileA(path.Data())) return false;
+  if (host.MoveFileA(tempPath.Data(), path.Data())) return true;
+  if (!emptyFile) return false;
+  const win::HANDLE file = host.CreateFileA(path.Data(), win::kGenericWrite, 0, win::kCreateNew,
+                                            win::kFileAttributeNormal);
+  if (IsOpen(file)) host.CloseHandle(file);
+  return false;
+}
+
 }  // namespace
 
 // A failed query, or a directory too long for the buffer, leaves `infDir`
@@ -58,8 +79,9 @@ void InfUpdater::SetInfDir() {
   if (!infDir.Assign(directory, length) || !infDir.Append(kInfFolder)) infDir.Clear();
 }
 
-// A failed status query means a missing file. Every failure to read leaves
-// no document and `error` at 1, so that nothing is saved.
+// A failed status query means a missing file. A directory under the name is
+// no INF file. Every failure to read leaves no document and `error` at 1, so
+// that nothing is saved.
 void InfUpdater::LoadInf(const Text& fileName) {
   error = 0;
   existed = 0;
@@ -75,13 +97,16 @@ void InfUpdater::LoadInf(const Text& fileName) {
   }
   win::FileStatus status = {};
   const bool found = host.QueryFileStatus(fullPath.Data(), &status);
+  if (found && IsDirectory(status)) {
+    error = 1;
+    return;
+  }
   const bool hasText = found && status.size > 0;
-  // Only a file seen to be empty is written over in place. A file that the
-  // query did not see goes through the temporary name too, so that one that
-  // is there after all is never overwritten.
+  // Every new text goes through the temporary name, so that the file's own
+  // name never holds a part of it, and a file that the query did not see is
+  // never overwritten.
   Text writePath;
-  const bool named =
-      found && !hasText ? writePath.Assign(fullPath) : MakeTempPath(fullPath, writePath);
+  const bool named = MakeTempPath(fullPath, writePath);
   lines = new (std::nothrow) LineList;
   if (!named || lines == nullptr) {
     ReleaseDocument();
@@ -136,9 +161,7 @@ void InfUpdater::SaveInf() {
     return;
   }
   if (existed == 0) {
-    // The move refuses a file that exists: nothing is lost, and the new text
-    // stays at the temporary path.
-    if (!tempPath.Equals(path) && !host.MoveFileA(tempPath.Data(), path.Data())) error = 1;
+    if (!MoveIntoFreeName(host, tempPath, path)) error = 1;
     return;
   }
   Text backupName;
@@ -163,8 +186,7 @@ bool InfUpdater::WriteDocument() {
   const bool written = WriteLines(host, file, *lines) && host.FlushFileBuffers(file);
   const bool closed = host.CloseHandle(file);
   if (written && closed) return true;
-  // A partial text is of no use, and where it went straight to the file's
-  // own name it would pass for the INF file.
+  // A partial text is of no use.
   host.DeleteFileA(tempPath.Data());
   return false;
 }

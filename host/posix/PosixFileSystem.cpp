@@ -194,7 +194,8 @@ win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
                                          std::uint32_t shareMode, std::uint32_t disposition,
                                          std::uint32_t attributes) {
   const win::HANDLE failed = win::InvalidHandleValue();
-  const bool creates = disposition == win::kCreateAlways;
+  const bool createsNew = disposition == win::kCreateNew;
+  const bool creates = createsNew || disposition == win::kCreateAlways;
   if (!creates && disposition != win::kOpenExisting) {
     Fail(win::kErrorInvalidParameter);
     return failed;
@@ -203,6 +204,10 @@ win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
   if (!real) return failed;
   const auto entry = Inspect(*real);
   if (!entry && (!creates || lastError_ != win::kErrorFileNotFound)) return failed;
+  if (entry && createsNew) {
+    Fail(win::kErrorFileExists);
+    return failed;
+  }
   if (entry) {
     const bool writes = creates || (access & win::kGenericWrite) != 0;
     if (entry->IsDirectory() || (writes && entry->IsReadOnly())) {
@@ -214,7 +219,8 @@ win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
       return failed;
     }
   }
-  const int flags = OpenFlags(access) | O_CLOEXEC | (creates ? O_CREAT | O_TRUNC : 0);
+  const int flags = OpenFlags(access) | O_CLOEXEC | (createsNew ? O_CREAT | O_EXCL : 0) |
+                    (creates && !createsNew ? O_CREAT | O_TRUNC : 0);
   const int descriptor = open(real->c_str(), flags, kNormalMode);
   if (descriptor < 0) {
     FailFromErrno();

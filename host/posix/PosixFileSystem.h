@@ -11,7 +11,8 @@
 // a read-only file (no write permission bits) cannot be opened to write,
 // created over or deleted (ERROR_ACCESS_DENIED), whoever runs the process;
 // a move never replaces an existing file (ERROR_ALREADY_EXISTS). Only the
-// OPEN_EXISTING and CREATE_ALWAYS dispositions are offered.
+// OPEN_EXISTING, CREATE_ALWAYS and CREATE_NEW dispositions are offered;
+// CREATE_NEW refuses a name that is taken (ERROR_FILE_EXISTS).
 #pragma once
 
 #include <cstdint>

@@ -161,6 +161,20 @@ TEST_F(FileServices, OpeningFailsWithTheReasonForIt) {
   }
 }
 
+// The store puts an empty INF file back with it: it must never open, let
+// alone empty, a file that is there.
+TEST_F(FileServices, CreateNewMakesAnEmptyFileButNeverOpensOneThatIsThere) {
+  machine_.WriteInf("MSHDC.INF", "text");
+  EXPECT_EQ(Open("MSHDC.INF", kWrite, kShareNone, win::kCreateNew), win::InvalidHandleValue());
+  EXPECT_EQ(host_.GetLastError(), win::kErrorFileExists);
+  EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "text");
+
+  const win::HANDLE file = Open("NEW.INF", kWrite, kShareNone, win::kCreateNew);
+  ASSERT_NE(file, win::InvalidHandleValue());
+  EXPECT_TRUE(host_.CloseHandle(file));
+  EXPECT_EQ(machine_.ReadInf("NEW.INF"), "");
+}
+
 TEST_F(FileServices, CreateAlwaysStartsEmptyAndReadsBackWhatWasWritten) {
   machine_.WriteInf("MSHDC.TMP", "a much longer leftover text");
   const win::HANDLE file = Open("MSHDC.TMP", kWrite, kShareNone, win::kCreateAlways);

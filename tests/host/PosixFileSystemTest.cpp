@@ -137,9 +137,9 @@ TEST_F(PosixFiles, CreateAlwaysReportsWhetherItMetAFile) {
   }
 }
 
-TEST_F(PosixFiles, OnlyOpenExistingAndCreateAlwaysAreOffered) {
+TEST_F(PosixFiles, OnlyOpenExistingCreateAlwaysAndCreateNewAreOffered) {
   machine_.WriteInf("MSHDC.INF", "x");
-  for (const std::uint32_t disposition : {1u, 4u, 5u}) {
+  for (const std::uint32_t disposition : {0u, 4u, 5u}) {
     EXPECT_EQ(Open(machine_.InfHostPath("MSHDC.INF"), kRead, disposition),
               win::InvalidHandleValue())
         << disposition;

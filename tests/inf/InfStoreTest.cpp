@@ -84,14 +84,16 @@ TEST_F(StoreTest, InfDirectoryIsTheWindowsDirectoryWithInf) {
   EXPECT_EQ(engine.InfDirectory(), machine.InfHostPath(""));
 }
 
-TEST_F(StoreTest, ZeroSizeFileCountsAsMissingAndIsOverwrittenInPlace) {
+// The new text goes through the temporary name, so that a write cut short
+// never leaves a part of it under the file's own name.
+TEST_F(StoreTest, ZeroSizeFileCountsAsMissingAndIsReplacedWithoutBackup) {
   machine.WriteInf("mshdc.inf", "");
   engine.LoadInf(std::string("mshdc.inf"));
   EXPECT_EQ(engine.GetError(), 0);
   EXPECT_EQ(engine.Existed(), 0);
   EXPECT_TRUE(engine.HasDocument());
   EXPECT_TRUE(engine.Lines().empty());
-  EXPECT_EQ(engine.TempPath(), machine.InfHostPath("mshdc.inf"));
+  EXPECT_EQ(engine.TempPath(), machine.InfHostPath("mshdc.tmp"));
   engine.SetDocument({"[Strings]", "x"});
   engine.SaveInf();
   EXPECT_EQ(engine.GetError(), 0);

@@ -192,42 +192,4 @@ INSTANTIATE_TEST_SUITE_P(Writes, MissingFileFaultTest,
                            return std::string(info.param.name);
                          });
 
-// The power goes at every step of a load and save in turn: whatever the
-// step, the old text is on disk, and the file's own name holds the old text
-// or the new one, or, between the two moves, nothing while both texts wait
-// under the backup and temporary names.
-TEST(PowerCut, AtEveryStepNoTextIsLost) {
-  bool completed = false;
-  for (std::uint32_t cut = 0; !completed; ++cut) {
-    TestMachine machine;
-    machine.WriteInf("mshdc.inf", kOld);
-    FaultInjectingHost host(machine.Host());
-    host.PowerCutAfter(cut);
-    {
-      UpdaterProbe engine(host);
-      engine.LoadInf(std::string("mshdc.inf"));
-      if (engine.GetError() == 0) engine.SaveInf();
-      completed = engine.GetError() == 0;
-      EXPECT_EQ(host.OpenHandleCount(), 0) << cut;
-    }
-    host.CloseLeftoverHandles();
-    if (machine.InfExists("mshdc.OR0")) {
-      EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld) << cut;
-    }
-    if (machine.InfExists("mshdc.inf")) {
-      const std::string text = machine.ReadInf("mshdc.inf");
-      EXPECT_TRUE(text == kOld || text == kNew) << cut;
-      if (text == kNew) {
-        EXPECT_TRUE(machine.InfExists("mshdc.OR0")) << cut;
-      }
-    } else {
-      EXPECT_EQ(machine.ReadInf("mshdc.OR0"), kOld) << cut;
-      EXPECT_EQ(machine.ReadInf("mshdc.tmp"), kNew) << cut;
-    }
-    if (completed) {
-      EXPECT_EQ(machine.ListInf(), (Names{"mshdc.OR0", "mshdc.inf"}));
-    }
-  }
-}
-
 }  // namespace

@@ -1,0 +1,88 @@
+// Every host file operation of a plan's load, merge and save fails in turn,
+// at every call position and with each error a refused file operation
+// brings, and every write in turn stores only half of its bytes: whatever
+// fails, no INF text is lost or left half written under a real name, the
+// plan reports the failure, and every handle opened is closed.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "StoreScenarios.h"
+
+namespace {
+
+using ::testing::IsEmpty;
+using Op = FaultInjectingHost::FileOp;
+
+struct HostError {
+  const char* name;
+  std::uint32_t code;
+};
+
+const HostError kHostErrors[] = {
+    {"access denied", win::kErrorAccessDenied},
+    {"sharing violation", win::kErrorSharingViolation},
+    {"path not found", win::kErrorPathNotFound},
+};
+
+class StoreFaultMatrixTest : public ::testing::TestWithParam<store::FileState> {
+ protected:
+  // One scenario: the run must keep every promise, and report its failure.
+  // A failed status query is how the host says that there is no such file,
+  // so where the query that failed concerned a name that was free anyway,
+  // the plan may succeed, with the disk exactly as after a run without fault.
+  void Check(const store::Outcome& run, const store::Outcome& clean, bool statusQueryFailed) {
+    EXPECT_THAT(store::Breaches(GetParam(), run, false), IsEmpty()) << "on disk:\n"
+                                                                    << store::Describe(run.after);
+    if (statusQueryFailed && run.error == 0) {
+      EXPECT_EQ(run.after, clean.after) << "the plan succeeded, but not as without the fault";
+      return;
+    }
+    EXPECT_EQ(run.error, 1) << "the plan reported success";
+  }
+};
+
+TEST_P(StoreFaultMatrixTest, EveryFailingFileOperationLeavesEveryTextWhole) {
+  const store::FileState& state = GetParam();
+  const store::Outcome clean = store::RunScenario(state, [](FaultInjectingHost&, std::uint32_t) {});
+  ASSERT_EQ(clean.error, 0);
+  ASSERT_EQ(store::Find(clean.after, store::kOwnName), state.NewText());
+  ASSERT_THAT(store::Breaches(state, clean, false), IsEmpty());
+
+  int scenarios = 0;
+  const auto calls = static_cast<std::uint32_t>(clean.calls.size());
+  for (std::uint32_t position = 1; position <= calls; ++position) {
+    const std::string& call = clean.calls[position - 1];
+    for (const HostError& hostError : kHostErrors) {
+      SCOPED_TRACE(std::to_string(position) + ": " + call + " fails with " + hostError.name);
+      const store::Outcome run =
+          store::RunScenario(state, [&](FaultInjectingHost& faults, std::uint32_t before) {
+            ASSERT_TRUE(faults.FailCall(Op::kAny, before + position, hostError.code));
+          });
+      ASSERT_GE(run.calls.size(), position);
+      ASSERT_EQ(run.calls[position - 1], call);
+      Check(run, clean, call.rfind("QueryFileStatus", 0) == 0);
+      ++scenarios;
+    }
+  }
+  std::uint32_t writes = 0;
+  for (const std::string& call : clean.calls) writes += call == "WriteFile" ? 1 : 0;
+  for (std::uint32_t write = 1; write <= writes; ++write) {
+    SCOPED_TRACE("write " + std::to_string(write) + " stores half of its bytes: disk full");
+    const store::Outcome run =
+        store::RunScenario(state, [&](FaultInjectingHost& faults, std::uint32_t) {
+          ASSERT_TRUE(faults.ShortWrite(faults.CallCount(Op::kWriteFile) + write));
+        });
+    Check(run, clean, false);
+    ++scenarios;
+  }
+  store::PrintFigure("store fault matrix, " + std::string(state.name) + ": " +
+                     std::to_string(scenarios) + " scenarios (" + std::to_string(calls) +
+                     " call positions x 3 errors + " + std::to_string(writes) + " short writes)");
+}
+
+INSTANTIATE_TEST_SUITE_P(FileStates, StoreFaultMatrixTest, ::testing::ValuesIn(store::kFileStates),
+                         [](const ::testing::TestParamInfo<store::FileState>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
