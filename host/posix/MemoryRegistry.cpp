@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -59,6 +60,123 @@ bool IsRootName(const std::string& name) {
   return SameName(name, kLocalMachineName) || SameName(name, kCurrentUserName);
 }
 
+// Hashing and equality of key names without regard to the case of A to Z.
+struct FoldedNameHash {
+  std::size_t operator()(const std::string& name) const {
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : name)
+      hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211u;
+    return static_cast<std::size_t>(hash);
+  }
+};
+
+struct FoldedNameEqual {
+  bool operator()(const std::string& a, const std::string& b) const { return SameName(a, b); }
+};
+
+// The subkeys of one key in creation order, found by name (an index of the
+// names without regard to case) and by enumeration index (a Fenwick tree of
+// the live slots). A delete leaves a hole that the tree skips, so finding,
+// enumerating and deleting each cost O(log n) whatever the number of
+// siblings; the holes are squeezed out once they outnumber the subkeys.
+template <typename Key>
+class SubkeyTable {
+ public:
+  std::size_t Count() const { return count_; }
+
+  Key* Find(const std::string& name) const {
+    const auto found = slotByName_.find(name);
+    return found == slotByName_.end() ? nullptr : slots_[found->second].get();
+  }
+
+  // The subkey at enumeration `index`, which must be below Count().
+  Key* At(std::size_t index) const { return slots_[SlotOfIndex(index)].get(); }
+
+  Key* Add(std::shared_ptr<Key> key) {
+    slots_.push_back(std::move(key));
+    const std::size_t position = slots_.size();
+    const std::size_t low = position & (~position + 1);
+    tree_.push_back(1 + LiveUpTo(position - 1) - LiveUpTo(position - low));
+    slotByName_.emplace(slots_.back()->name, position - 1);
+    ++count_;
+    return slots_.back().get();
+  }
+
+  void Remove(const Key* key) {
+    const auto found = slotByName_.find(key->name);
+    if (found == slotByName_.end() || slots_[found->second].get() != key) return;
+    const std::size_t slot = found->second;
+    slotByName_.erase(found);
+    slots_[slot].reset();
+    for (std::size_t position = slot + 1; position < tree_.size();
+         position += position & (~position + 1)) {
+      --tree_[position];
+    }
+    --count_;
+    if (slots_.size() - count_ > count_ && slots_.size() >= kMinimumSlotsToSqueeze) Squeeze();
+  }
+
+  template <typename Visit>
+  void ForEach(Visit visit) const {
+    for (const auto& slot : slots_) {
+      if (slot) visit(*slot);
+    }
+  }
+
+  void Clear() {
+    slots_.clear();
+    tree_.assign(1, 0);
+    slotByName_.clear();
+    count_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kMinimumSlotsToSqueeze = 64;
+
+  // Live slots among the first `positions` slots.
+  std::size_t LiveUpTo(std::size_t positions) const {
+    std::size_t live = 0;
+    for (; positions > 0; positions -= positions & (~positions + 1)) live += tree_[positions];
+    return live;
+  }
+
+  std::size_t SlotOfIndex(std::size_t index) const {
+    std::size_t step = 1;
+    while (step * 2 < tree_.size()) step *= 2;
+    std::size_t position = 0;
+    std::size_t remaining = index + 1;
+    for (; step > 0; step /= 2) {
+      if (position + step < tree_.size() && tree_[position + step] < remaining) {
+        position += step;
+        remaining -= tree_[position];
+      }
+    }
+    return position;
+  }
+
+  void Squeeze() {
+    std::vector<std::shared_ptr<Key>> live;
+    live.reserve(count_);
+    for (auto& slot : slots_) {
+      if (slot) live.push_back(std::move(slot));
+    }
+    slots_ = std::move(live);
+    tree_.assign(slots_.size() + 1, 1);
+    tree_[0] = 0;
+    for (std::size_t position = 1; position < tree_.size(); ++position) {
+      const std::size_t parent = position + (position & (~position + 1));
+      if (parent < tree_.size()) tree_[parent] += tree_[position];
+    }
+    for (std::size_t slot = 0; slot < slots_.size(); ++slot) slotByName_[slots_[slot]->name] = slot;
+  }
+
+  std::vector<std::shared_ptr<Key>> slots_;
+  // 1-based: tree_[p] counts the live slots in (p - lowbit(p), p].
+  std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
+  std::unordered_map<std::string, std::size_t, FoldedNameHash, FoldedNameEqual> slotByName_;
+  std::size_t count_ = 0;
+};
+
 }  // namespace
 
 struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
@@ -71,17 +189,11 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
   explicit Key(std::string keyName, Key* owner = nullptr)
       : name(std::move(keyName)), parent(owner) {}
 
-  Key* FindSubkey(const std::string& subName) const {
-    for (const auto& subkey : subkeys) {
-      if (SameName(subkey->name, subName)) return subkey.get();
-    }
-    return nullptr;
-  }
+  Key* FindSubkey(const std::string& subName) const { return subkeys.Find(subName); }
 
   Key* FindOrAddSubkey(const std::string& subName) {
     if (Key* found = FindSubkey(subName)) return found;
-    subkeys.push_back(std::make_shared<Key>(subName, this));
-    return subkeys.back().get();
+    return subkeys.Add(std::make_shared<Key>(subName, this));
   }
 
   // The key at `relativePath` below this one; a null or empty path is this
@@ -126,24 +238,18 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
   void Detach() {
     const std::shared_ptr<Key> keepAlive = shared_from_this();
     MarkDeleted();
-    auto& siblings = parent->subkeys;
-    for (auto it = siblings.begin(); it != siblings.end(); ++it) {
-      if (it->get() == this) {
-        parent = nullptr;
-        siblings.erase(it);
-        return;
-      }
-    }
+    parent->subkeys.Remove(this);
+    parent = nullptr;
   }
 
   void MarkDeleted() {
     deleted = true;
-    for (const auto& subkey : subkeys) subkey->MarkDeleted();
+    subkeys.ForEach([](Key& subkey) { subkey.MarkDeleted(); });
   }
 
   std::string name;
   Key* parent;
-  std::vector<std::shared_ptr<Key>> subkeys;
+  SubkeyTable<Key> subkeys;
   std::vector<Value> values;
   bool deleted = false;
 };
@@ -422,30 +528,31 @@ std::string DataText(const Key::Value& value) {
 }
 
 void SaveKey(const Key& key, const std::string& path, bool isRoot, std::string* out) {
-  if (!key.values.empty() || (!isRoot && key.subkeys.empty())) {
+  if (!key.values.empty() || (!isRoot && key.subkeys.Count() == 0)) {
     *out += kLineEnd;
     *out += "[" + path + "]" + kLineEnd;
     for (const Key::Value& value : key.values) {
       *out += (value.name.empty() ? "@" : QuoteText(value.name)) + "=" + DataText(value) + kLineEnd;
     }
   }
-  for (const auto& subkey : key.subkeys) SaveKey(*subkey, path + "\\" + subkey->name, false, out);
+  key.subkeys.ForEach(
+      [&](const Key& subkey) { SaveKey(subkey, path + "\\" + subkey.name, false, out); });
 }
 
 void ListKeys(const Key& key, const std::string& path, std::vector<std::string>* paths) {
-  for (const auto& subkey : key.subkeys) {
-    const std::string subPath = path + "\\" + subkey->name;
+  key.subkeys.ForEach([&](const Key& subkey) {
+    const std::string subPath = path + "\\" + subkey.name;
     paths->push_back(subPath);
-    ListKeys(*subkey, subPath, paths);
-  }
+    ListKeys(subkey, subPath, paths);
+  });
 }
 
 void ClearKey(Key* key) {
-  for (const auto& subkey : key->subkeys) {
-    subkey->MarkDeleted();
-    subkey->parent = nullptr;
-  }
-  key->subkeys.clear();
+  key->subkeys.ForEach([](Key& subkey) {
+    subkey.MarkDeleted();
+    subkey.parent = nullptr;
+  });
+  key->subkeys.Clear();
   key->values.clear();
 }
 
@@ -539,8 +646,8 @@ std::int32_t MemoryRegistry::RegEnumKeyExA(win::HKEY key, std::uint32_t index, c
   if (status != kSuccess) return status;
   if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
   if (className != nullptr && classSize == nullptr) return kInvalidParameter;
-  if (index >= parentKey->subkeys.size()) return kNoMoreItems;
-  const std::string& subName = parentKey->subkeys[index]->name;
+  if (index >= parentKey->subkeys.Count()) return kNoMoreItems;
+  const std::string& subName = parentKey->subkeys.At(index)->name;
   if (subName.size() >= *nameSize) {
     if (flavour_ == Flavour::kWindows95 && *nameSize > 0) {
       std::memcpy(name, subName.data(), *nameSize - 1);
@@ -584,7 +691,7 @@ std::int32_t MemoryRegistry::RegDeleteKeyA(win::HKEY parent, const char* subKey)
   if (subKey == nullptr || *subKey == '\0') return kInvalidParameter;
   Key* key = parentKey->Walk(subKey);
   if (key == nullptr) return kFileNotFound;
-  if (flavour_ == Flavour::kNt && !key->subkeys.empty()) return kAccessDenied;
+  if (flavour_ == Flavour::kNt && key->subkeys.Count() != 0) return kAccessDenied;
   key->Detach();
   return kSuccess;
 }

@@ -6,7 +6,9 @@
 // delete renumbers the subkeys after the deleted one. Values: name ->
 // (type, bytes), stored and returned exactly as given (a REG_SZ loaded from
 // "text" holds its terminating zero). The predefined roots are
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER. Opening a subkey by name,
+// enumerating one by index and deleting one cost O(log n) in the number of
+// its siblings, so a sweep of a key with 100,000 subkeys stays linear.
 //
 // Two flavours of host rules:
 // - Windows 95: RegDeleteKeyA deletes a key together with its subkeys, and
