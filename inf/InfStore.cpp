@@ -33,11 +33,13 @@ bool ReadWholeFile(HostServices& host, const Text& path, std::uint32_t size, Tex
   return complete;
 }
 
-// Writes every line followed by CR LF, one write per line.
+// Writes every line followed by CR LF, one write per line. The record's
+// buffer is kept from line to line, so it grows only for a longer line.
 bool WriteLines(HostServices& host, win::HANDLE file, const LineList& lines) {
   Text record;
   for (LineList::Position at = lines.First(); at != nullptr; at = LineList::Next(at)) {
-    if (!record.Assign(LineList::At(at)) || !record.Append(kLineEnd, kLineEndLength)) return false;
+    record.Clear();
+    if (!record.Append(LineList::At(at)) || !record.Append(kLineEnd, kLineEndLength)) return false;
     const auto length = static_cast<std::uint32_t>(record.Length());
     std::uint32_t written = 0;
     if (!host.WriteFile(file, record.Data(), length, &written) || written != length) return false;

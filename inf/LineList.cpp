@@ -2,24 +2,12 @@
 
 #include <new>
 
-struct LineList::Node {
-  Node* next = nullptr;
-  Node* previous = nullptr;
-  Text text;
-};
-
 struct LineList::Block {
   Block* next = nullptr;
   Node nodes[kBlockNodes];
 };
 
 LineList::~LineList() { Clear(); }
-
-LineList::Position LineList::Next(Position position) { return position->next; }
-
-LineList::Position LineList::Previous(Position position) { return position->previous; }
-
-const Text& LineList::At(Position position) { return position->text; }
 
 LineList::Node* LineList::NewNode(Text& text) {
   if (free_ == nullptr) {

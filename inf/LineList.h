@@ -9,7 +9,12 @@
 #include "engine/Text.h"
 
 class LineList {
-  struct Node;
+  // Defined here so that a walk of the lines costs no call per line.
+  struct Node {
+    Node* next = nullptr;
+    Node* previous = nullptr;
+    Text text;
+  };
 
  public:
   using Position = Node*;
@@ -21,9 +26,9 @@ class LineList {
 
   Position First() const { return head_; }
   Position Last() const { return tail_; }
-  static Position Next(Position position);
-  static Position Previous(Position position);
-  static const Text& At(Position position);
+  static Position Next(Position position) { return position->next; }
+  static Position Previous(Position position) { return position->previous; }
+  static const Text& At(Position position) { return position->text; }
   std::size_t Count() const { return count_; }
   bool IsEmpty() const { return count_ == 0; }
 
