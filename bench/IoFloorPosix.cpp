@@ -1,0 +1,90 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bench/IoFloor.h"
+
+namespace {
+
+constexpr char kInfDir[] = "C:\\WINDOWS\\INF\\";
+
+std::string Stem(const std::string& name) { return name.substr(0, name.rfind('.') + 1); }
+
+// Calls `write` with each line of `text` and its CR LF; a last line without
+// one goes as it is.
+template <typename Write>
+bool WriteByLines(const std::string& text, Write write) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    const std::size_t next = end == std::string::npos ? text.size() : end + 2;
+    if (!write(text.data() + start, next - start)) return false;
+    start = next;
+  }
+  return true;
+}
+
+bool HostFileFloor(HostServices& host, const StockInf& file) {
+  const std::string path = kInfDir + file.name;
+  const std::string temp = kInfDir + Stem(file.name) + "tmp";
+  const std::string backup = kInfDir + Stem(file.name) + "OR0";
+  std::string text(file.bytes.size() + 1, '\0');
+  std::uint32_t read = 0;
+  win::HANDLE handle = host.CreateFileA(path.c_str(), win::kGenericRead, 0, win::kOpenExisting,
+                                        win::kFileAttributeNormal);
+  if (handle == win::InvalidHandleValue()) return false;
+  const bool whole =
+      host.ReadFile(handle, text.data(), static_cast<std::uint32_t>(text.size()), &read);
+  if (!host.CloseHandle(handle) || !whole || read != file.bytes.size()) return false;
+  text.resize(read);
+  handle = host.CreateFileA(temp.c_str(), win::kGenericWrite, 0, win::kCreateAlways,
+                            win::kFileAttributeNormal);
+  if (handle == win::InvalidHandleValue()) return false;
+  const bool written = WriteByLines(text, [&](const char* bytes, std::size_t count) {
+    std::uint32_t done = 0;
+    return host.WriteFile(handle, bytes, static_cast<std::uint32_t>(count), &done) && done == count;
+  });
+  const bool flushed = written && host.FlushFileBuffers(handle);
+  if (!host.CloseHandle(handle) || !flushed) return false;
+  return host.MoveFileA(path.c_str(), backup.c_str()) && host.MoveFileA(temp.c_str(), path.c_str());
+}
+
+bool RawFileFloor(const std::filesystem::path& infDir, const StockInf& file, bool flush) {
+  const std::string path = (infDir / file.name).string();
+  const std::string temp = (infDir / (Stem(file.name) + "tmp")).string();
+  const std::string backup = (infDir / (Stem(file.name) + "OR0")).string();
+  std::string text(file.bytes.size() + 1, '\0');
+  int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const ssize_t read = ::read(descriptor, text.data(), text.size());
+  if (close(descriptor) != 0 || read != static_cast<ssize_t>(file.bytes.size())) return false;
+  text.resize(static_cast<std::size_t>(read));
+  descriptor = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (descriptor < 0) return false;
+  const bool written = WriteByLines(text, [&](const char* bytes, std::size_t count) {
+    return write(descriptor, bytes, count) == static_cast<ssize_t>(count);
+  });
+  const bool flushed = written && (!flush || fsync(descriptor) == 0);
+  if (close(descriptor) != 0 || !flushed) return false;
+  return std::rename(path.c_str(), backup.c_str()) == 0 &&
+         std::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace
+
+bool HostIoFloor(HostServices& host, const std::vector<StockInf>& files) {
+  for (const StockInf& file : files) {
+    if (!HostFileFloor(host, file)) return false;
+  }
+  return true;
+}
+
+bool RawIoFloor(const std::filesystem::path& infDir, const std::vector<StockInf>& files,
+                bool flush) {
+  for (const StockInf& file : files) {
+    if (!RawFileFloor(infDir, file, flush)) return false;
+  }
+  return true;
+}

@@ -1,0 +1,86 @@
+// The section merge on documents of 1,000 to 100,000 lines: block 230 of the
+// update script (an anchor and fourteen registry lines, none of them in the
+// document) with its anchor on the first line, on the middle line, or absent.
+// Each lookup is a plain walk from the first line, so the cost per line
+// walked should not change with the length of the document.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "host/posix/PosixHost.h"
+#include "tests/support/UpdaterProbe.h"
+
+namespace {
+
+constexpr std::int32_t kBlock = 230;
+constexpr std::size_t kBlockLines = 14;
+
+enum class Anchor { kTop, kMiddle, kAbsent };
+
+std::vector<std::string> Document(std::size_t length, Anchor anchor,
+                                  const std::string& anchorLine) {
+  std::vector<std::string> lines;
+  lines.reserve(length);
+  for (std::size_t i = 0; i < length; ++i) lines.push_back(FillerLine(i));
+  if (anchor == Anchor::kTop) lines.front() = anchorLine;
+  if (anchor == Anchor::kMiddle) lines[length / 2] = anchorLine;
+  return lines;
+}
+
+// Lines compared by the block's walks: the anchor's walk up to the anchor,
+// or the whole document when it is absent (its lines are then appended
+// without lookups); otherwise also one whole walk per line of the block.
+std::size_t LinesWalked(std::size_t length, Anchor anchor) {
+  switch (anchor) {
+    case Anchor::kTop:
+      return 1 + kBlockLines * length;
+    case Anchor::kMiddle:
+      return length / 2 + 1 + kBlockLines * length;
+    case Anchor::kAbsent:
+      break;
+  }
+  return length;
+}
+
+class MergeProbe : public UpdaterProbe {
+ public:
+  using UpdaterProbe::UpdaterProbe;
+  std::size_t LineCount() const { return lines->Count(); }
+};
+
+void MergeBlock(benchmark::State& state, Anchor anchor) {
+  ScratchDrive drive;
+  PosixHost host(drive.Root().string());
+  MergeProbe updater(host);
+  const std::size_t length = static_cast<std::size_t>(state.range(0));
+  const std::vector<std::string> document = Document(length, anchor, host.Strings()[kBlock + 1]);
+  const std::size_t merged = length + kBlockLines + (anchor == Anchor::kAbsent ? 1 : 0);
+  for (auto _ : state) {
+    updater.SetDocument(document);
+    state.SetIterationTime(SecondsOf([&] { updater.ApplySectionBlock(kBlock); }));
+    if (updater.GetError() != 0 || updater.LineCount() != merged) {
+      state.SkipWithError("the block did not merge");
+      return;
+    }
+  }
+  state.SetComplexityN(state.range(0));
+  state.counters["lines_walked"] = static_cast<double>(LinesWalked(length, anchor));
+}
+
+void SectionMergeAnchorTop(benchmark::State& state) { MergeBlock(state, Anchor::kTop); }
+void SectionMergeAnchorMiddle(benchmark::State& state) { MergeBlock(state, Anchor::kMiddle); }
+void SectionMergeAnchorAbsent(benchmark::State& state) { MergeBlock(state, Anchor::kAbsent); }
+
+void DocumentLengths(benchmark::internal::Benchmark* bench) {
+  bench->Arg(1000)->Arg(10000)->Arg(100000)->UseManualTime()->Complexity()->Unit(
+      benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+BENCHMARK(SectionMergeAnchorTop)->Apply(DocumentLengths);
+BENCHMARK(SectionMergeAnchorMiddle)->Apply(DocumentLengths);
+BENCHMARK(SectionMergeAnchorAbsent)->Apply(DocumentLengths);

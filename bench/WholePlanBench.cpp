@@ -1,0 +1,111 @@
+// Plan 4 over stock-size mshdc.inf, machine.inf and usb.inf on the POSIX
+// realisation, against the I/O floor of the same files in the same run: each
+// iteration restores the files and runs, in turn, the plan, the floor through
+// the host services and the floor through the system calls, rotating which
+// goes first. The iteration time is the plan's; the floors and the ratios
+// come as counters. With the argument 0 nobody puts the data on the disk, so
+// that the device's sync time cannot hide the program's own cost.
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "bench/BenchSupport.h"
+#include "bench/IoFloor.h"
+#include "bench/StockInf.h"
+#include "engine/InfUpdater.h"
+#include "host/ForwardingHost.h"
+#include "host/posix/PosixHost.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int32_t kFullPlan = 4;
+
+// Data written but never put on the disk.
+class NoFlushHost : public ForwardingHost {
+ public:
+  using ForwardingHost::ForwardingHost;
+  bool FlushFileBuffers(win::HANDLE) override { return true; }
+};
+
+// The INF folder as it was before any update: the stock files, no backups,
+// no temporary files.
+void Restore(const fs::path& infDir, const std::vector<StockInf>& files) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(infDir)) fs::remove(entry.path());
+  for (const StockInf& file : files) {
+    std::ofstream out(infDir / file.name, std::ios::binary | std::ios::trunc);
+    out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    if (!out.good()) throw std::runtime_error("cannot write " + file.name);
+  }
+}
+
+bool RunPlan(HostServices& host) {
+  InfUpdater updater(host, nullptr);
+  updater.RunPlan(kFullPlan);
+  return updater.GetError() == 0;
+}
+
+void WholePlan4(benchmark::State& state) {
+  const bool flush = state.range(0) != 0;
+  ScratchDrive drive;
+  PosixHost posix(drive.Root().string());
+  NoFlushHost noFlush(posix);
+  HostServices& host = flush ? static_cast<HostServices&>(posix) : noFlush;
+  const std::vector<StockInf> files = StockInfFiles();
+  double planSeconds = 0;
+  double hostFloorSeconds = 0;
+  double rawFloorSeconds = 0;
+  bool ok = true;
+  std::int64_t turn = 0;
+  for (auto _ : state) {
+    const auto plan = [&] {
+      Restore(drive.InfDir(), files);
+      const double taken = SecondsOf([&] { ok = RunPlan(host) && ok; });
+      planSeconds += taken;
+      state.SetIterationTime(taken);
+    };
+    const auto hostFloor = [&] {
+      Restore(drive.InfDir(), files);
+      hostFloorSeconds += SecondsOf([&] { ok = HostIoFloor(host, files) && ok; });
+    };
+    const auto rawFloor = [&] {
+      Restore(drive.InfDir(), files);
+      rawFloorSeconds += SecondsOf([&] { ok = RawIoFloor(drive.InfDir(), files, flush) && ok; });
+    };
+    switch (turn++ % 3) {
+      case 0:
+        plan(), hostFloor(), rawFloor();
+        break;
+      case 1:
+        hostFloor(), rawFloor(), plan();
+        break;
+      default:
+        rawFloor(), plan(), hostFloor();
+        break;
+    }
+    if (!ok) {
+      state.SkipWithError("the plan or a floor failed");
+      return;
+    }
+  }
+  std::size_t bytes = 0;
+  for (const StockInf& file : files) bytes += file.bytes.size();
+  const auto average = benchmark::Counter::kAvgIterations;
+  state.counters["inf_bytes"] = static_cast<double>(bytes);
+  state.counters["host_floor_us"] = benchmark::Counter(hostFloorSeconds * 1e6, average);
+  state.counters["raw_floor_us"] = benchmark::Counter(rawFloorSeconds * 1e6, average);
+  state.counters["plan_per_host_floor"] = planSeconds / hostFloorSeconds;
+  state.counters["plan_per_raw_floor"] = planSeconds / rawFloorSeconds;
+}
+
+}  // namespace
+
+BENCHMARK(WholePlan4)
+    ->ArgName("flush")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(2.0);
