@@ -1,0 +1,492 @@
+#!/usr/bin/env python3
+"""End-to-end suite: the real updater (build/win64/txinfupd.exe) under Xvfb and
+wine64, one fresh Wine prefix per case, its boxes read and answered by the
+box pilot (build/win64/boxpilot.exe).
+
+Prints one line per case and ends with "N passed, M failed"; exits non-zero
+when a case fails. Artifacts of failed cases stay in the work folder."""
+
+import argparse
+import json
+import os
+import shutil
+import stat
+import sys
+import threading
+import time
+import traceback
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import cases as catalogue  # noqa: E402
+import pictures  # noqa: E402
+from wineenv import (Prefix, Template, WineError, XServer, registry_string,  # noqa: E402
+                     windows_path)
+
+ROOT = Path(__file__).resolve().parents[2]
+ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
+OUR_STEMS = ("mshdc.", "machine.", "usb.")
+WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
+WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
+WS_EX_CLIENTEDGE = 0x200
+SCREEN_RECT = [0, 0, 1024, 768]
+RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
+PROGRAM_TIMEOUT = 90
+PILOT_TIMEOUT_MS = 60000
+
+
+class Tools:
+    def __init__(self, program, pilot):
+        self.program = Path(program)
+        self.pilot = Path(pilot)
+
+
+def registry_text(tree):
+    lines = ["REGEDIT4", ""]
+    for path in sorted(tree):
+        lines.append(f"[{ENUM_KEY}\\{path}]" if path else f"[{ENUM_KEY}]")
+        for name, value in tree[path].items():
+            lines.append(f'"{name}"={registry_string(value)}')
+        lines.append("")
+    return "\n".join(lines) + "\n"
+
+
+def exported_form(tree):
+    return {path: {name: registry_string(value) for name, value in values.items()}
+            for path, values in tree.items()}
+
+
+def version_registry(version):
+    return ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\txinfupd.exe]\n"
+            f'"Version"="{version}"\n')
+
+
+class Machine:
+    """One case's Windows machine: a prefix with the updater, the pilot and the
+    stand-in restart helper, its INF files and its device tree."""
+
+    def __init__(self, prefix, tools, case):
+        self.prefix = prefix
+        self.case = case
+        self.e2e = prefix.drive_c / "e2e"
+        self.e2e.mkdir()
+        shutil.copy2(tools.program, self.e2e / "txinfupd.exe")
+        shutil.copy2(tools.pilot, self.e2e / "boxpilot.exe")
+        # The stand-in only records its command line; the file is a hard link
+        # into the template, so it is replaced, never written through.
+        wineboot = prefix.drive_c / "windows" / "system32" / "wineboot.exe"
+        wineboot.unlink()
+        shutil.copy2(tools.pilot, wineboot)
+        self.restart_log = self.e2e / "restart.log"
+
+    def seed(self):
+        case = self.case
+        for name, data in case.inf_files.items():
+            (self.prefix.inf_dir / name).write_bytes(data)
+        for name, seconds in case.file_times.items():
+            os.utime(self.prefix.inf_dir / name, (seconds, seconds))
+        for name in case.read_only:
+            path = self.prefix.inf_dir / name
+            path.chmod(path.stat().st_mode & ~0o222)
+
+    def boot(self):
+        """Starts the wine server; the first program, the registry import,
+        boots the session with Wine's own restart helper."""
+        self.prefix.start_server()
+        self.prefix.import_registry(version_registry(self.case.version) +
+                                    registry_text(self.case.tree)[len("REGEDIT4\n"):])
+
+    def run_once(self, run, number):
+        """One start of the updater with the pilot answering its boxes."""
+        report = self.e2e / f"report{number}.jsonl"
+        shots = self.e2e / f"shots{number}"
+        shots.mkdir()
+        pilot_args = [r"C:\e2e\boxpilot.exe", "pilot", windows_path(report),
+                      "--answers", ",".join(run.answers), "--program", r"C:\e2e\txinfupd.exe",
+                      "--shots", windows_path(shots), "--timeout", str(PILOT_TIMEOUT_MS)]
+        if self.case.hold:
+            pilot_args += ["--hold", "C:\\windows\\inf\\" + self.case.hold]
+        with open(self.e2e / f"pilot{number}.log", "wb") as pilot_log, \
+                open(self.e2e / f"program{number}.log", "wb") as program_log:
+            pilot = self.prefix.spawn(pilot_args, pilot_log)
+            wait_for_event(report, "ready", pilot)
+            started = time.monotonic()
+            program = self.prefix.spawn(
+                [r"C:\e2e\txinfupd.exe"], program_log, dll_overrides="wineboot.exe=n",
+                extra_env={"E2E_RESTART_LOG": r"C:\e2e\restart.log"})
+            try:
+                exit_code = program.wait(timeout=PROGRAM_TIMEOUT)
+            except Exception:
+                program.kill()
+                exit_code = None
+            elapsed = time.monotonic() - started
+            try:
+                pilot_code = pilot.wait(timeout=PILOT_TIMEOUT_MS / 1000 + 30)
+            except Exception:
+                pilot.kill()
+                pilot_code = None
+        return RunResult(run, read_events(report), exit_code, pilot_code, shots, elapsed)
+
+    def inf_files(self):
+        found = {}
+        for path in self.prefix.inf_dir.iterdir():
+            if path.name.lower().startswith(OUR_STEMS):
+                found[path.name] = path
+        return found
+
+    def restart_requests(self):
+        if not self.restart_log.exists():
+            return []
+        return [event["commandLine"] for event in read_events(self.restart_log)]
+
+
+class RunResult:
+    def __init__(self, run, events, exit_code, pilot_code, shots, elapsed):
+        self.run = run
+        self.events = events
+        self.exit_code = exit_code
+        self.pilot_code = pilot_code
+        self.shots = shots
+        self.elapsed = elapsed
+
+    def boxes(self):
+        return [event for event in self.events if event["event"] == "box"]
+
+    def has(self, name):
+        return any(event["event"] == name for event in self.events)
+
+
+def read_events(path):
+    if not path.exists():
+        return []
+    events = []
+    for line in path.read_text(encoding="latin-1").splitlines():
+        if line.strip():
+            events.append(json.loads(line))
+    return events
+
+
+def wait_for_event(report, name, process, timeout=60):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if any(event["event"] == name for event in read_events(report)):
+            return
+        if process.poll() is not None:
+            raise WineError(f"the pilot ended ({process.returncode}) before '{name}'")
+        time.sleep(0.05)
+    raise WineError(f"the pilot did not report '{name}' in {timeout} s")
+
+
+# ---- checks: each gives a list of failure texts ----
+
+def banner_of(box_event):
+    windows = [w for w in box_event["mainWindows"] if w["caption"] == catalogue.BANNER_CAPTION]
+    return windows[0] if windows else None
+
+
+def check_banner(box_event, version):
+    failures = []
+    windows = box_event["mainWindows"]
+    if len(windows) != 1:
+        failures.append(f"expected the banner as the program's one window, saw "
+                        f"{[w['caption'] for w in windows]}")
+    banner = banner_of(box_event)
+    if banner is None:
+        return failures + [f"no window captioned {catalogue.BANNER_CAPTION!r}"]
+    if banner["rect"] != SCREEN_RECT:
+        failures.append(f"banner rectangle {banner['rect']}, expected the work area {SCREEN_RECT}")
+    style = banner["style"]
+    for bit, name in ((WS_CAPTION, "WS_CAPTION"), (WS_SYSMENU, "WS_SYSMENU")):
+        if style & bit != bit:
+            failures.append(f"banner style {style:#x} lacks {name}")
+    for bit, name in ((WS_THICKFRAME, "WS_THICKFRAME"), (WS_MINIMIZEBOX, "WS_MINIMIZEBOX"),
+                      (WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX")):
+        if style & bit:
+            failures.append(f"banner style {style:#x} has {name}")
+    # The frame adds a client edge when the host's major version is 4 or more.
+    wants_edge = version != "win31"
+    if bool(banner["exStyle"] & WS_EX_CLIENTEDGE) != wants_edge:
+        failures.append(f"banner extended style {banner['exStyle']:#x}: client edge should be "
+                        f"{'on' if wants_edge else 'off'}")
+    return failures
+
+
+def check_boxes(result, version):
+    failures = []
+    seen = result.boxes()
+    expected = result.run.boxes
+    described = [f"{b['caption']!r}/{b['text']!r}" for b in seen]
+    if len(seen) != len(expected):
+        failures.append(f"expected {len(expected)} boxes, saw {len(seen)}: {described}")
+    for number, (box, want) in enumerate(zip(seen, expected), start=1):
+        for key, value in (("caption", want.caption), ("text", want.text),
+                           ("icon", want.icon), ("buttons", want.buttons)):
+            if box[key] != value:
+                failures.append(f"box {number}: {key} {box[key]!r}, expected {value!r}")
+        banner = banner_of(box)
+        owner_ok = (box["owner"] == banner["hwnd"] if banner and want.owned_by_banner
+                    else box["owner"] == 0 and not want.owned_by_banner)
+        if not owner_ok:
+            failures.append(f"box {number}: owner {box['owner']}, expected "
+                            f"{'the banner' if want.owned_by_banner else 'none'}")
+        failures += [f"box {number}: {text}" for text in check_banner(box, version)]
+    return failures
+
+
+def check_ending(result):
+    failures = []
+    if result.exit_code != 0:
+        failures.append(f"exit code {result.exit_code}, expected 0")
+    if result.pilot_code != 0 or not result.has("done"):
+        failures.append(f"the pilot did not finish cleanly ({result.pilot_code}): "
+                        f"{[e['event'] for e in result.events]}")
+    if result.has("box-stuck"):
+        failures.append("a box did not go away when answered")
+    if result.run.banner_stays_open:
+        closed = [e for e in result.events if e["event"] == "main-window-closed"]
+        if not result.has("main-window-open") or not closed or not closed[0]["gone"]:
+            failures.append("the banner should stay open after the last box until closed")
+    elif not result.has("main-window-gone"):
+        failures.append("the banner did not close after the last box")
+    return failures
+
+
+def check_pictures(result, tile):
+    if tile is None:
+        return ["bitmap 10 could not be read from the program"]
+    failures = []
+    for box in result.boxes():
+        banner = banner_of(box)
+        shot = result.shots / box["shot"] if box["shot"] else None
+        if banner is None or shot is None or not shot.exists():
+            failures.append(f"box {box['index']}: no picture of the banner")
+            continue
+        screen = pictures.Picture(shot.read_bytes())
+        covered = [box["box"]["rect"]]
+        failures += [f"box {box['index']} picture: {text}"
+                     for text in pictures.judge_banner(screen, tile, banner, covered)]
+    return failures
+
+
+def check_files(machine, case):
+    failures = []
+    found = machine.inf_files()
+    for name in sorted(set(found) | set(case.files_after)):
+        if name not in found:
+            failures.append(f"{name} missing")
+            continue
+        if name not in case.files_after:
+            failures.append(f"{name} should not exist")
+            continue
+        data = found[name].read_bytes()
+        if data != case.files_after[name]:
+            failures.append(f"{name} differs: {first_difference(data, case.files_after[name])}")
+    for name, read_only in case.read_only_after.items():
+        if name in found:
+            is_read_only = not found[name].stat().st_mode & stat.S_IWUSR
+            if is_read_only != read_only:
+                failures.append(f"{name} is {'' if is_read_only else 'not '}read-only")
+    return failures
+
+
+def first_difference(actual, expected):
+    actual_lines = actual.split(b"\r\n")
+    expected_lines = expected.split(b"\r\n")
+    for number, (a, e) in enumerate(zip(actual_lines, expected_lines), start=1):
+        if a != e:
+            return f"line {number} is {a!r}, expected {e!r}"
+    return (f"{len(actual_lines)} lines, expected {len(expected_lines)} "
+            f"({len(actual)} bytes, expected {len(expected)})")
+
+
+def check_registry(machine, case):
+    tree = machine.prefix.export_registry(ENUM_KEY)
+    expected = exported_form(case.tree_after if case.tree_after is not None else case.tree)
+    if tree == expected:
+        return []
+    if tree is None:
+        return ["HKLM\\Enum is gone"]
+    failures = []
+    for path in sorted(set(tree) | set(expected)):
+        if path not in tree:
+            failures.append(f"registry: Enum\\{path} missing")
+        elif path not in expected:
+            failures.append(f"registry: Enum\\{path} should be gone")
+        elif tree[path] != expected[path]:
+            failures.append(f"registry: Enum\\{path} holds {tree[path]}, expected {expected[path]}")
+    return failures
+
+
+def check_restarts(machine, case):
+    wanted = [RESTART_COMMAND] * sum(1 for run in case.runs if run.restart)
+    seen = machine.restart_requests()
+    if seen != wanted:
+        return [f"restart requests {seen}, expected {wanted}"]
+    return []
+
+
+# ---- running ----
+
+class Suite:
+    def __init__(self, work, tools, keep, timings=False):
+        self.work = Path(work)
+        self.timings = timings
+        self.tools = tools
+        self.keep = keep
+        self.template = Template(self.work / "template")
+        self.tile = None
+        self.print_lock = threading.Lock()
+
+    def prepare(self, display):
+        self.template.ensure(display)
+        self.tile = self.load_tile(display)
+
+    def load_tile(self, display):
+        """Bitmap 10 of the updater, read from the executable by the pilot; None
+        when the program has none."""
+        prefix = self.template.clone(self.work / "bitmap-prefix", display)
+        try:
+            out = prefix.path / "bitmap10.bmp"
+            shutil.copy2(self.tools.program, prefix.drive_c / "txinfupd.exe")
+            shutil.copy2(self.tools.pilot, prefix.drive_c / "boxpilot.exe")
+            prefix.run([r"C:\boxpilot.exe", "bitmap", r"C:\txinfupd.exe", "10", windows_path(out)],
+                       check=False)
+            return pictures.Picture(out.read_bytes()) if out.exists() else None
+        finally:
+            prefix.stop_server()
+            shutil.rmtree(prefix.path, ignore_errors=True)
+
+    def run_case(self, case, display):
+        started = time.monotonic()
+        case_dir = self.work / "cases" / case.name
+        failures = []
+        phases = []
+        try:
+            failures = self.execute(case, case_dir, display, phases)
+        except Exception as error:  # a broken machine is a failed case, not a crash
+            failures = [f"{type(error).__name__}: {error}",
+                        traceback.format_exc().strip().splitlines()[-1]]
+        elapsed = time.monotonic() - started
+        with self.print_lock:
+            verdict = "PASS" if not failures else "FAIL"
+            print(f"{verdict} {case.name} ({elapsed:.1f} s): {case.what}", flush=True)
+            if self.timings:
+                print(f"     phases (s): {', '.join(phases)}", flush=True)
+            for text in failures:
+                print(f"     {text}", flush=True)
+        if not failures and not self.keep:
+            shutil.rmtree(case_dir, ignore_errors=True)
+        return not failures
+
+    def execute(self, case, case_dir, display, phases):
+        clock = Stopwatch(phases)
+        prefix = self.template.clone(case_dir / "prefix", display)
+        machine = Machine(prefix, self.tools, case)
+        machine.seed()
+        clock.lap("clone")
+        failures = []
+        try:
+            machine.boot()
+            clock.lap("boot")
+            for number, run in enumerate(case.runs, start=1):
+                result = machine.run_once(run, number)
+                clock.lap(f"run{number}")
+                label = f"run {number}: " if len(case.runs) > 1 else ""
+                run_failures = check_boxes(result, case.version) + check_ending(result)
+                if case.hold and not any(e["event"] == "holding" and e["open"]
+                                         for e in result.events):
+                    run_failures.append(f"the pilot could not hold {case.hold} open")
+                if run.check_pictures:
+                    run_failures += check_pictures(result, self.tile)
+                    clock.lap("pictures")
+                failures += [label + text for text in run_failures]
+            failures += check_registry(machine, case)
+            clock.lap("registry")
+        finally:
+            prefix.stop_server()
+            clock.lap("stop")
+        failures += check_files(machine, case)
+        failures += check_restarts(machine, case)
+        return failures
+
+
+class Stopwatch:
+    def __init__(self, phases):
+        self.phases = phases
+        self.last = time.monotonic()
+
+    def lap(self, name):
+        now = time.monotonic()
+        self.phases.append(f"{name} {now - self.last:.1f}")
+        self.last = now
+
+
+def run_all(suite, selected, jobs):
+    displays = [XServer().start() for _ in range(jobs)]
+    try:
+        suite.prepare(displays[0].display)
+        free = list(displays)
+        lock = threading.Lock()
+
+        def run_with_display(case):
+            with lock:
+                server = free.pop()
+            try:
+                return suite.run_case(case, server.display)
+            finally:
+                with lock:
+                    free.append(server)
+
+        with ThreadPoolExecutor(max_workers=jobs) as pool:
+            return list(pool.map(run_with_display, selected))
+    finally:
+        for server in displays:
+            server.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--program", default=ROOT / "build/win64/txinfupd.exe")
+    parser.add_argument("--pilot", default=ROOT / "build/win64/boxpilot.exe")
+    parser.add_argument("--work", default=ROOT / "build/e2e")
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--keep", action="store_true", help="keep the prefixes of passed cases")
+    parser.add_argument("--timings", action="store_true", help="print each case's phases")
+    parser.add_argument("--list", action="store_true", help="list the cases and what they show")
+    parser.add_argument("cases", nargs="*", help="names of cases to run (default: all)")
+    args = parser.parse_args()
+
+    every = catalogue.all_cases()
+    if args.list:
+        for case in every:
+            print(f"{case.name}: {case.what}")
+        return 0
+    selected = [case for case in every if not args.cases or case.name in args.cases]
+    unknown = set(args.cases) - {case.name for case in every}
+    if unknown:
+        print(f"unknown cases: {sorted(unknown)}", file=sys.stderr)
+        return 2
+    for tool in (args.program, args.pilot):
+        if not Path(tool).exists():
+            print(f"missing {tool}: build the win64 preset first", file=sys.stderr)
+            print(f"0 passed, {len(selected)} failed")
+            return 1
+    work = Path(args.work)
+    shutil.rmtree(work / "cases", ignore_errors=True)
+    suite = Suite(work, Tools(args.program, args.pilot), args.keep, args.timings)
+    started = time.monotonic()
+    try:
+        outcomes = run_all(suite, selected, max(1, min(args.jobs, len(selected))))
+    except Exception as error:
+        print(f"the suite could not start: {error}")
+        outcomes = [False] * len(selected)
+    passed = sum(outcomes)
+    print(f"e2e: {time.monotonic() - started:.0f} s")
+    print(f"{passed} passed, {len(outcomes) - passed} failed")
+    return 0 if passed == len(outcomes) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

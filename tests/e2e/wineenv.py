@@ -1,0 +1,278 @@
+"""Windows machines under Wine for the end-to-end suite and the demo.
+
+An X server per job (Xvfb), a template Wine prefix made once and cloned per
+case (hard links for the large program files), registry import and export
+with regedit, and the runs of the updater and of the box pilot inside a
+prefix.
+"""
+
+import codecs
+import fcntl
+import hashlib
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+SCREEN = "1024x768x24"
+
+# No Mono or Gecko installers: their download dialogs would be boxes too.
+BASE_DLL_OVERRIDES = "mscoree,mshtml="
+
+# The template's own settings: Wine's virtual desktop, so that windows come
+# and go without a window manager's delays, and no crash dialog.
+TEMPLATE_REGISTRY = r"""REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+"""
+
+# Files that Wine only reads: shared between the template and its clones.
+SHARED_SUFFIXES = {
+    ".dll", ".exe", ".sys", ".drv", ".ocx", ".cpl", ".acm", ".ax", ".tlb",
+    ".nls", ".ttf", ".fon", ".mui", ".msstyles", ".ds", ".vxd", ".com",
+}
+
+
+class WineError(RuntimeError):
+    pass
+
+
+def windows_path(path):
+    """The path of a file of this machine as a Windows program names it."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def wine_version():
+    result = subprocess.run([WINE, "--version"], capture_output=True, text=True, check=False)
+    return result.stdout.strip()
+
+
+class XServer:
+    """An Xvfb of its own; it picks a free display number itself."""
+
+    def __init__(self):
+        self.process = None
+        self.display = None
+
+    def start(self, timeout=20):
+        reader, writer = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(writer), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+            pass_fds=(writer,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            stdin=subprocess.DEVNULL)
+        os.close(writer)
+        number = b""
+        deadline = time.monotonic() + timeout
+        with os.fdopen(reader, "rb") as pipe:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                chunk = pipe.read(1)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip():
+            self.stop()
+            raise WineError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.process = None
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def clone_tree(source, target):
+    """Copies a prefix: program files as hard links, the rest as copies."""
+    target.mkdir(parents=True)
+    for entry in os.scandir(source):
+        destination = target / entry.name
+        if entry.is_symlink():
+            os.symlink(os.readlink(entry.path), destination)
+        elif entry.is_dir():
+            clone_tree(Path(entry.path), destination)
+        elif Path(entry.name).suffix.lower() in SHARED_SUFFIXES:
+            os.link(entry.path, destination)
+        else:
+            shutil.copy2(entry.path, destination)
+
+
+class Prefix:
+    """One Wine prefix and its wine server."""
+
+    def __init__(self, path, display):
+        self.path = Path(path)
+        self.display = display
+
+    @property
+    def drive_c(self):
+        return self.path / "drive_c"
+
+    @property
+    def inf_dir(self):
+        return self.drive_c / "windows" / "inf"
+
+    def env(self, dll_overrides="", extra=None):
+        env = {k: v for k, v in os.environ.items() if not k.startswith("WINE")}
+        overrides = BASE_DLL_OVERRIDES + (";" + dll_overrides if dll_overrides else "")
+        env.update(WINEPREFIX=str(self.path), DISPLAY=self.display, WINEDEBUG="-all",
+                   WINEDLLOVERRIDES=overrides)
+        env.update(extra or {})
+        return env
+
+    def run(self, args, timeout=60, check=True):
+        """Runs a program to its end. Its output goes to a file: Wine's helper
+        processes inherit the handles and would hold a pipe open."""
+        with tempfile.TemporaryFile() as output:
+            result = subprocess.run([WINE] + list(args), env=self.env(), stdout=output,
+                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                                    timeout=timeout, check=False)
+            output.seek(0)
+            text = output.read().decode(errors="replace")
+        if check and result.returncode != 0:
+            raise WineError(f"{args[0]} ended with {result.returncode}: {text[-400:]}")
+        return result.returncode
+
+    def spawn(self, args, log, dll_overrides="", extra_env=None):
+        return subprocess.Popen([WINE] + list(args), env=self.env(dll_overrides, extra_env),
+                                stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+
+    def server(self, option, timeout):
+        subprocess.run([WINESERVER, option], env=self.env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout,
+                       check=False)
+
+    def start_server(self):
+        """A server that stays until it is told to end, between the programs."""
+        self.server("-p", 30)
+
+    def stop_server(self):
+        self.server("-k", 60)
+
+    def wait_server(self):
+        self.server("-w", 120)
+
+    def import_registry(self, text, name="import.reg"):
+        """Imports REGEDIT4 text. The first program of a session also boots it."""
+        file = self.path / name
+        file.write_bytes(text.replace("\n", "\r\n").encode("ascii"))
+        self.run(["regedit", "/S", windows_path(file)])
+
+    def export_registry(self, key, name="export.reg"):
+        """The key's tree as {subkey path: {value name: value text}}, or None
+        when the key does not exist."""
+        file = self.path / name
+        if file.exists():
+            file.unlink()
+        self.run(["regedit", "/E", windows_path(file), key], check=False)
+        if not file.exists():
+            return None
+        return parse_registry_export(file.read_bytes(), key)
+
+
+def parse_registry_export(data, root):
+    """Parses regedit's export (UTF-16 with a BOM, or ANSI) into
+    {subkey path below root: {value name: value text as written}}."""
+    if data.startswith(codecs.BOM_UTF16_LE):
+        text = data[2:].decode("utf-16-le")
+    else:
+        text = data.decode("latin-1")
+    tree = {}
+    values = None
+    pending = ""
+    for raw in text.splitlines():
+        line = pending + raw.strip() if pending else raw.rstrip()
+        if line.endswith("\\") and values is not None and not line.startswith("["):
+            pending = line[:-1]
+            continue
+        pending = ""
+        if line.startswith("[") and line.endswith("]"):
+            key = line[1:-1]
+            if key.lower() == root.lower():
+                relative = ""
+            elif key.lower().startswith(root.lower() + "\\"):
+                relative = key[len(root) + 1:]
+            else:
+                values = None
+                continue
+            values = tree.setdefault(relative, {})
+        elif values is not None and "=" in line and not line.startswith(";"):
+            name, value = split_value_line(line)
+            values[name] = value
+    return tree
+
+
+def split_value_line(line):
+    if line.startswith("@="):
+        return "@", line[2:]
+    # "name"="value": the name ends at the first unescaped quote.
+    index = 1
+    while index < len(line):
+        if line[index] == "\\":
+            index += 2
+            continue
+        if line[index] == '"':
+            break
+        index += 1
+    name = line[1:index].replace('\\"', '"').replace("\\\\", "\\")
+    return name, line[index + 2:]
+
+
+def registry_string(text):
+    """A string value as regedit writes it."""
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+class Template:
+    """The template prefix: made once (wineboot --init, about 10 s) and kept
+    while Wine and the template's settings stay the same."""
+
+    def __init__(self, path):
+        self.path = Path(path)
+
+    def stamp(self):
+        recipe = wine_version() + "\n" + TEMPLATE_REGISTRY
+        return hashlib.sha256(recipe.encode()).hexdigest()
+
+    def ensure(self, display):
+        self.path.parent.mkdir(parents=True, exist_ok=True)
+        with open(self.path.parent / (self.path.name + ".lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            stamp_file = self.path / ".e2e-stamp"
+            if stamp_file.exists() and stamp_file.read_text() == self.stamp():
+                return self
+            shutil.rmtree(self.path, ignore_errors=True)
+            prefix = Prefix(self.path, display)
+            prefix.run(["wineboot", "--init"], timeout=300)
+            prefix.import_registry(TEMPLATE_REGISTRY, name="template.reg")
+            prefix.wait_server()
+            stamp_file.write_text(self.stamp())
+        return self
+
+    def clone(self, target, display):
+        target = Path(target)
+        if target.exists():
+            shutil.rmtree(target)
+        clone_tree(self.path, target)
+        return Prefix(target, display)
