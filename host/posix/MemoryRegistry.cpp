@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -24,7 +25,7 @@ constexpr char kLineEnd[] = "\r\n";
 
 char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (FoldCase(a[i]) != FoldCase(b[i])) return false;
@@ -61,8 +62,10 @@ bool IsRootName(const std::string& name) {
 }
 
 // Hashing and equality of key names without regard to the case of A to Z.
+// Both take a name of any string type, so that a lookup needs no copy.
 struct FoldedNameHash {
-  std::size_t operator()(const std::string& name) const {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const {
     std::uint64_t hash = 14695981039346656037u;
     for (const char c : name)
       hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211u;
@@ -71,7 +74,8 @@ struct FoldedNameHash {
 };
 
 struct FoldedNameEqual {
-  bool operator()(const std::string& a, const std::string& b) const { return SameName(a, b); }
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
 };
 
 // The subkeys of one key in creation order, found by name (an index of the
@@ -79,25 +83,34 @@ struct FoldedNameEqual {
 // the live slots). A delete leaves a hole that the tree skips, so finding,
 // enumerating and deleting each cost O(log n) whatever the number of
 // siblings; the holes are squeezed out once they outnumber the subkeys.
+// A walk goes through the subkeys by rising index and opens each one that
+// it has just enumerated: a cursor on the last enumerated slot serves both
+// without the tree or the name index.
 template <typename Key>
 class SubkeyTable {
  public:
   std::size_t Count() const { return count_; }
 
-  Key* Find(const std::string& name) const {
+  Key* Find(std::string_view name) const {
+    const Key* recent = cursorSlot_ < slots_.size() ? slots_[cursorSlot_].get() : nullptr;
+    if (recent != nullptr && SameName(recent->name, name)) return slots_[cursorSlot_].get();
     const auto found = slotByName_.find(name);
     return found == slotByName_.end() ? nullptr : slots_[found->second].get();
   }
 
   // The subkey at enumeration `index`, which must be below Count().
-  Key* At(std::size_t index) const { return slots_[SlotOfIndex(index)].get(); }
+  Key* At(std::size_t index) const {
+    cursorSlot_ = SlotOfIndex(index);
+    cursorIndex_ = index;
+    return slots_[cursorSlot_].get();
+  }
 
   Key* Add(std::shared_ptr<Key> key) {
     slots_.push_back(std::move(key));
     const std::size_t position = slots_.size();
     const std::size_t low = position & (~position + 1);
     tree_.push_back(1 + LiveUpTo(position - 1) - LiveUpTo(position - low));
-    slotByName_.emplace(slots_.back()->name, position - 1);
+    slotByName_.emplace(std::string_view(slots_.back()->name), position - 1);
     ++count_;
     return slots_.back().get();
   }
@@ -108,6 +121,7 @@ class SubkeyTable {
     const std::size_t slot = found->second;
     slotByName_.erase(found);
     slots_[slot].reset();
+    if (slot < cursorSlot_) --cursorIndex_;
     for (std::size_t position = slot + 1; position < tree_.size();
          position += position & (~position + 1)) {
       --tree_[position];
@@ -124,14 +138,17 @@ class SubkeyTable {
   }
 
   void Clear() {
+    slotByName_.clear();
     slots_.clear();
     tree_.assign(1, 0);
-    slotByName_.clear();
     count_ = 0;
+    cursorSlot_ = cursorIndex_ = 0;
   }
 
  private:
   static constexpr std::size_t kMinimumSlotsToSqueeze = 64;
+  // How many slots past the cursor are looked at before the tree is asked.
+  static constexpr std::size_t kCursorReach = 16;
 
   // Live slots among the first `positions` slots.
   std::size_t LiveUpTo(std::size_t positions) const {
@@ -141,6 +158,15 @@ class SubkeyTable {
   }
 
   std::size_t SlotOfIndex(std::size_t index) const {
+    if (index >= cursorIndex_) {
+      std::size_t seen = cursorIndex_;
+      const std::size_t end = std::min(slots_.size(), cursorSlot_ + kCursorReach);
+      for (std::size_t slot = cursorSlot_; slot < end; ++slot) {
+        if (!slots_[slot]) continue;
+        if (seen == index) return slot;
+        ++seen;
+      }
+    }
     std::size_t step = 1;
     while (step * 2 < tree_.size()) step *= 2;
     std::size_t position = 0;
@@ -161,20 +187,26 @@ class SubkeyTable {
       if (slot) live.push_back(std::move(slot));
     }
     slots_ = std::move(live);
+    cursorSlot_ = cursorIndex_ = 0;
     tree_.assign(slots_.size() + 1, 1);
     tree_[0] = 0;
     for (std::size_t position = 1; position < tree_.size(); ++position) {
       const std::size_t parent = position + (position & (~position + 1));
       if (parent < tree_.size()) tree_[parent] += tree_[position];
     }
-    for (std::size_t slot = 0; slot < slots_.size(); ++slot) slotByName_[slots_[slot]->name] = slot;
+    for (std::size_t slot = 0; slot < slots_.size(); ++slot)
+      slotByName_[std::string_view(slots_[slot]->name)] = slot;
   }
 
   std::vector<std::shared_ptr<Key>> slots_;
   // 1-based: tree_[p] counts the live slots in (p - lowbit(p), p].
   std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
-  std::unordered_map<std::string, std::size_t, FoldedNameHash, FoldedNameEqual> slotByName_;
+  // Keyed by the subkeys' own names, which never change while they are here.
+  std::unordered_map<std::string_view, std::size_t, FoldedNameHash, FoldedNameEqual> slotByName_;
   std::size_t count_ = 0;
+  // The last slot enumerated, and the number of live slots before it.
+  mutable std::size_t cursorSlot_ = 0;
+  mutable std::size_t cursorIndex_ = 0;
 };
 
 }  // namespace
@@ -189,7 +221,7 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
   explicit Key(std::string keyName, Key* owner = nullptr)
       : name(std::move(keyName)), parent(owner) {}
 
-  Key* FindSubkey(const std::string& subName) const { return subkeys.Find(subName); }
+  Key* FindSubkey(std::string_view subName) const { return subkeys.Find(subName); }
 
   Key* FindOrAddSubkey(const std::string& subName) {
     if (Key* found = FindSubkey(subName)) return found;
@@ -201,11 +233,13 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
   Key* Walk(const char* relativePath) {
     if (relativePath == nullptr || *relativePath == '\0') return this;
     Key* key = this;
-    for (const std::string& segment : SplitPath(relativePath)) {
-      key = key->FindSubkey(segment);
-      if (key == nullptr) return nullptr;
+    std::string_view rest(relativePath);
+    for (;;) {
+      const std::size_t separator = rest.find('\\');
+      key = key->FindSubkey(rest.substr(0, separator));
+      if (key == nullptr || separator == std::string_view::npos) return key;
+      rest.remove_prefix(separator + 1);
     }
-    return key;
   }
 
   Value* FindValue(const std::string& valueName) {
