@@ -7,8 +7,6 @@ Prints one line per case and ends with "N passed, M failed"; exits non-zero
 when a case fails. Artifacts of failed cases stay in the work folder."""
 
 import argparse
-import json
-import os
 import shutil
 import stat
 import sys
@@ -22,161 +20,15 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import cases as catalogue  # noqa: E402
 import pictures  # noqa: E402
-from wineenv import (Prefix, Template, WineError, XServer, registry_string,  # noqa: E402
-                     windows_path)
+from machine import Machine, Tools, exported_form  # noqa: E402
+from wineenv import Template, XServer, windows_path  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
-ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
-OUR_STEMS = ("mshdc.", "machine.", "usb.")
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
 WS_EX_CLIENTEDGE = 0x200
 SCREEN_RECT = [0, 0, 1024, 768]
 RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
-PROGRAM_TIMEOUT = 90
-PILOT_TIMEOUT_MS = 60000
-
-
-class Tools:
-    def __init__(self, program, pilot):
-        self.program = Path(program)
-        self.pilot = Path(pilot)
-
-
-def registry_text(tree):
-    lines = ["REGEDIT4", ""]
-    for path in sorted(tree):
-        lines.append(f"[{ENUM_KEY}\\{path}]" if path else f"[{ENUM_KEY}]")
-        for name, value in tree[path].items():
-            lines.append(f'"{name}"={registry_string(value)}')
-        lines.append("")
-    return "\n".join(lines) + "\n"
-
-
-def exported_form(tree):
-    return {path: {name: registry_string(value) for name, value in values.items()}
-            for path, values in tree.items()}
-
-
-def version_registry(version):
-    return ("REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\txinfupd.exe]\n"
-            f'"Version"="{version}"\n')
-
-
-class Machine:
-    """One case's Windows machine: a prefix with the updater, the pilot and the
-    stand-in restart helper, its INF files and its device tree."""
-
-    def __init__(self, prefix, tools, case):
-        self.prefix = prefix
-        self.case = case
-        self.e2e = prefix.drive_c / "e2e"
-        self.e2e.mkdir()
-        shutil.copy2(tools.program, self.e2e / "txinfupd.exe")
-        shutil.copy2(tools.pilot, self.e2e / "boxpilot.exe")
-        # The stand-in only records its command line; the file is a hard link
-        # into the template, so it is replaced, never written through.
-        wineboot = prefix.drive_c / "windows" / "system32" / "wineboot.exe"
-        wineboot.unlink()
-        shutil.copy2(tools.pilot, wineboot)
-        self.restart_log = self.e2e / "restart.log"
-
-    def seed(self):
-        case = self.case
-        for name, data in case.inf_files.items():
-            (self.prefix.inf_dir / name).write_bytes(data)
-        for name, seconds in case.file_times.items():
-            os.utime(self.prefix.inf_dir / name, (seconds, seconds))
-        for name in case.read_only:
-            path = self.prefix.inf_dir / name
-            path.chmod(path.stat().st_mode & ~0o222)
-
-    def boot(self):
-        """Starts the wine server; the first program, the registry import,
-        boots the session with Wine's own restart helper."""
-        self.prefix.start_server()
-        self.prefix.import_registry(version_registry(self.case.version) +
-                                    registry_text(self.case.tree)[len("REGEDIT4\n"):])
-
-    def run_once(self, run, number):
-        """One start of the updater with the pilot answering its boxes."""
-        report = self.e2e / f"report{number}.jsonl"
-        shots = self.e2e / f"shots{number}"
-        shots.mkdir()
-        pilot_args = [r"C:\e2e\boxpilot.exe", "pilot", windows_path(report),
-                      "--answers", ",".join(run.answers), "--program", r"C:\e2e\txinfupd.exe",
-                      "--shots", windows_path(shots), "--timeout", str(PILOT_TIMEOUT_MS)]
-        if self.case.hold:
-            pilot_args += ["--hold", "C:\\windows\\inf\\" + self.case.hold]
-        with open(self.e2e / f"pilot{number}.log", "wb") as pilot_log, \
-                open(self.e2e / f"program{number}.log", "wb") as program_log:
-            pilot = self.prefix.spawn(pilot_args, pilot_log)
-            wait_for_event(report, "ready", pilot)
-            started = time.monotonic()
-            program = self.prefix.spawn(
-                [r"C:\e2e\txinfupd.exe"], program_log, dll_overrides="wineboot.exe=n",
-                extra_env={"E2E_RESTART_LOG": r"C:\e2e\restart.log"})
-            try:
-                exit_code = program.wait(timeout=PROGRAM_TIMEOUT)
-            except Exception:
-                program.kill()
-                exit_code = None
-            elapsed = time.monotonic() - started
-            try:
-                pilot_code = pilot.wait(timeout=PILOT_TIMEOUT_MS / 1000 + 30)
-            except Exception:
-                pilot.kill()
-                pilot_code = None
-        return RunResult(run, read_events(report), exit_code, pilot_code, shots, elapsed)
-
-    def inf_files(self):
-        found = {}
-        for path in self.prefix.inf_dir.iterdir():
-            if path.name.lower().startswith(OUR_STEMS):
-                found[path.name] = path
-        return found
-
-    def restart_requests(self):
-        if not self.restart_log.exists():
-            return []
-        return [event["commandLine"] for event in read_events(self.restart_log)]
-
-
-class RunResult:
-    def __init__(self, run, events, exit_code, pilot_code, shots, elapsed):
-        self.run = run
-        self.events = events
-        self.exit_code = exit_code
-        self.pilot_code = pilot_code
-        self.shots = shots
-        self.elapsed = elapsed
-
-    def boxes(self):
-        return [event for event in self.events if event["event"] == "box"]
-
-    def has(self, name):
-        return any(event["event"] == name for event in self.events)
-
-
-def read_events(path):
-    if not path.exists():
-        return []
-    events = []
-    for line in path.read_text(encoding="latin-1").splitlines():
-        if line.strip():
-            events.append(json.loads(line))
-    return events
-
-
-def wait_for_event(report, name, process, timeout=60):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if any(event["event"] == name for event in read_events(report)):
-            return
-        if process.poll() is not None:
-            raise WineError(f"the pilot ended ({process.returncode}) before '{name}'")
-        time.sleep(0.05)
-    raise WineError(f"the pilot did not report '{name}' in {timeout} s")
 
 
 # ---- checks: each gives a list of failure texts ----
@@ -213,10 +65,10 @@ def check_banner(box_event, version):
     return failures
 
 
-def check_boxes(result, version):
+def check_boxes(result, run, version):
     failures = []
     seen = result.boxes()
-    expected = result.run.boxes
+    expected = run.boxes
     described = [f"{b['caption']!r}/{b['text']!r}" for b in seen]
     if len(seen) != len(expected):
         failures.append(f"expected {len(expected)} boxes, saw {len(seen)}: {described}")
@@ -235,7 +87,7 @@ def check_boxes(result, version):
     return failures
 
 
-def check_ending(result):
+def check_ending(result, run):
     failures = []
     if result.exit_code != 0:
         failures.append(f"exit code {result.exit_code}, expected 0")
@@ -244,7 +96,7 @@ def check_ending(result):
                         f"{[e['event'] for e in result.events]}")
     if result.has("box-stuck"):
         failures.append("a box did not go away when answered")
-    if result.run.banner_stays_open:
+    if run.banner_stays_open:
         closed = [e for e in result.events if e["event"] == "main-window-closed"]
         if not result.has("main-window-open") or not closed or not closed[0]["gone"]:
             failures.append("the banner should stay open after the last box until closed")
@@ -302,7 +154,7 @@ def first_difference(actual, expected):
 
 
 def check_registry(machine, case):
-    tree = machine.prefix.export_registry(ENUM_KEY)
+    tree = machine.device_tree()
     expected = exported_form(case.tree_after if case.tree_after is not None else case.tree)
     if tree == expected:
         return []
@@ -383,18 +235,18 @@ class Suite:
     def execute(self, case, case_dir, display, phases):
         clock = Stopwatch(phases)
         prefix = self.template.clone(case_dir / "prefix", display)
-        machine = Machine(prefix, self.tools, case)
-        machine.seed()
+        machine = Machine(prefix, self.tools)
+        machine.seed(case.inf_files, case.file_times, case.read_only)
         clock.lap("clone")
         failures = []
         try:
-            machine.boot()
+            machine.boot(case.version, case.tree)
             clock.lap("boot")
             for number, run in enumerate(case.runs, start=1):
-                result = machine.run_once(run, number)
+                result = machine.run_piloted(run.answers, case.hold)
                 clock.lap(f"run{number}")
                 label = f"run {number}: " if len(case.runs) > 1 else ""
-                run_failures = check_boxes(result, case.version) + check_ending(result)
+                run_failures = check_boxes(result, run, case.version) + check_ending(result, run)
                 if case.hold and not any(e["event"] == "holding" and e["open"]
                                          for e in result.events):
                     run_failures.append(f"the pilot could not hold {case.hold} open")

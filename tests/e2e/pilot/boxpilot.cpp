@@ -38,6 +38,8 @@ constexpr DWORD kPollMs = 50;
 constexpr DWORD kBoxGoneTimeoutMs = 10000;
 constexpr DWORD kCloseTimeoutMs = 10000;
 constexpr DWORD kHelperTimeoutMs = 10000;
+constexpr int kIconLooks = 8;
+constexpr DWORD kIconLookDelayMs = 250;
 
 struct PilotOptions {
   std::string report;
@@ -165,7 +167,15 @@ void Pilot::HandleBox(HWND box) {
     target_ = OpenProcess(SYNCHRONIZE, FALSE, targetId_);
   }
   if (view.owner) SettleWindow(view.owner);
-  const Image shot = CaptureScreen();
+  // A box that is not drawn yet shows no icon: look again for a while.
+  Image shot = CaptureScreen();
+  std::string icon =
+      view.hasIcon ? RecogniseIcon(shot, view.iconOrigin.x, view.iconOrigin.y, icons_) : "none";
+  for (int look = 1; look < kIconLooks && icon == "unknown"; ++look) {
+    Sleep(kIconLookDelayMs);
+    shot = CaptureScreen();
+    icon = RecogniseIcon(shot, view.iconOrigin.x, view.iconOrigin.y, icons_);
+  }
   const bool scripted = answered_ < options_.answers.size();
   const std::string answer = scripted ? options_.answers[answered_] : "close";
   ++answered_;
@@ -173,8 +183,7 @@ void Pilot::HandleBox(HWND box) {
   record.Number("index", static_cast<long long>(answered_))
       .Text("caption", view.window.caption)
       .Text("text", view.text)
-      .Text("icon", view.hasIcon ? RecogniseIcon(shot, view.iconOrigin.x, view.iconOrigin.y, icons_)
-                                 : "none")
+      .Text("icon", icon)
       .Texts("buttons", view.buttons)
       .Number("owner", HandleNumber(view.owner))
       .Raw("box", WindowJson(view.window))
