@@ -169,7 +169,7 @@ def report_registry(before, after):
 
 
 def report_restart(machine, exit_code):
-    requests = machine.restart_requests()
+    requests = [request["commandLine"] for request in machine.restart_requests()]
     print("\nRestart:", "requested (ExitWindowsEx with EWX_REBOOT; Wine was asked for "
           f"'{requests[0]}')" if requests else "not requested")
     print(f"Exit code of the updater: {exit_code}")

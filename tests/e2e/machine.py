@@ -125,8 +125,9 @@ class Machine:
         return self.prefix.spawn([PROGRAM], log, dll_overrides="wineboot.exe=n",
                                  extra_env={"E2E_RESTART_LOG": RESTART_LOG})
 
-    def run_piloted(self, answers, hold=None):
-        """One start of the updater, the pilot answering its boxes in turn."""
+    def run_piloted(self, answers, hold=None, linger_ms=15000):
+        """One start of the updater, the pilot answering its boxes in turn and
+        then waiting up to `linger_ms` for the program's window to go."""
         self.runs += 1
         number = self.runs
         report = self.e2e / f"report{number}.jsonl"
@@ -134,7 +135,7 @@ class Machine:
         shots.mkdir()
         pilot_args = [PILOT, "pilot", windows_path(report), "--answers", ",".join(answers),
                       "--program", PROGRAM, "--shots", windows_path(shots),
-                      "--timeout", str(PILOT_TIMEOUT_MS)]
+                      "--linger", str(linger_ms), "--timeout", str(PILOT_TIMEOUT_MS)]
         if hold:
             pilot_args += ["--hold", "C:\\windows\\inf\\" + hold]
         with open(self.e2e / f"pilot{number}.log", "wb") as pilot_log, \
@@ -177,7 +178,7 @@ class Machine:
                 if path.name.lower().startswith(OUR_STEMS)}
 
     def restart_requests(self):
-        return [event["commandLine"] for event in read_events(self.restart_log)]
+        return read_events(self.restart_log)
 
     def device_tree(self):
         return self.prefix.export_registry(ENUM_KEY)

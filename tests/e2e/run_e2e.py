@@ -171,12 +171,18 @@ def check_registry(machine, case):
     return failures
 
 
-def check_restarts(machine, case):
+def check_restarts(machine, case, results):
+    """One request per successful run, made as a restart (no --shutdown), not
+    forced (no --kill or --force), after the success box was answered."""
+    requests = machine.restart_requests()
+    seen = [request["commandLine"] for request in requests]
     wanted = [RESTART_COMMAND] * sum(1 for run in case.runs if run.restart)
-    seen = machine.restart_requests()
     if seen != wanted:
         return [f"restart requests {seen}, expected {wanted}"]
-    return []
+    answered = [result.boxes()[-1]["answeredAt"] for run, result in zip(case.runs, results)
+                if run.restart and result.boxes()]
+    return [f"restart requested at {request['at']} ms, before the success box was answered "
+            f"at {at} ms" for request, at in zip(requests, answered) if request["at"] < at]
 
 
 # ---- running ----
@@ -239,11 +245,16 @@ class Suite:
         machine.seed(case.inf_files, case.file_times, case.read_only)
         clock.lap("clone")
         failures = []
+        results = []
         try:
             machine.boot(case.version, case.tree)
             clock.lap("boot")
             for number, run in enumerate(case.runs, start=1):
-                result = machine.run_piloted(run.answers, case.hold)
+                # The banner that must stay is watched for a while; one that
+                # must go is waited for until it goes.
+                linger = 1500 if run.banner_stays_open else 15000
+                result = machine.run_piloted(run.answers, case.hold, linger)
+                results.append(result)
                 clock.lap(f"run{number}")
                 label = f"run {number}: " if len(case.runs) > 1 else ""
                 run_failures = check_boxes(result, run, case.version) + check_ending(result, run)
@@ -260,7 +271,7 @@ class Suite:
             prefix.stop_server()
             clock.lap("stop")
         failures += check_files(machine, case)
-        failures += check_restarts(machine, case)
+        failures += check_restarts(machine, case, results)
         return failures
 
 

@@ -191,8 +191,8 @@ void Pilot::HandleBox(HWND box) {
       .Text("shot", SaveShot(shot, "box" + std::to_string(answered_) + ".bmp"))
       .Text("answer", answer)
       .Flag("scripted", scripted);
-  report_.Write(record);
   Answer(box, answer);
+  report_.Write(record.Number("answeredAt", GetTickCount()));
   const DWORD asked = GetTickCount();
   while (IsWindow(box) && IsWindowVisible(box) && GetTickCount() - asked < kBoxGoneTimeoutMs) {
     Sleep(kPollMs);
@@ -327,7 +327,8 @@ bool StartedAsWineboot() {
 int RecordRestartRequest() {
   char log[MAX_PATH] = "C:\\restart-requests.log";
   GetEnvironmentVariableA("E2E_RESTART_LOG", log, sizeof log);
-  ReportFile(log).Write(Record("wineboot").Text("commandLine", GetCommandLineA()));
+  ReportFile(log).Write(
+      Record("wineboot").Text("commandLine", GetCommandLineA()).Number("at", GetTickCount()));
   return 0;
 }
 
