@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Start-to-box time of the updater under Wine, against a minimal program.
+
+Runs build/win64/txinfupd.exe and bench/minimal_box.exe in turn in one Wine
+prefix (a clone of the end-to-end suite's template, with Wine's virtual
+desktop) under Xvfb, with the wine server kept running between them. The
+timer program inside the prefix starts each one, notes when its first
+message box is visible, presses Cancel (the updater then shows its failure
+box, which gets OK, and closes its banner itself) and waits for it to end.
+Prints one JSON object: the samples' medians and their ratio.
+"""
+
+import argparse
+import json
+import shutil
+import statistics
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+
+from wineenv import Template, XServer, windows_path, wine_version  # noqa: E402
+
+PROGRAM = "txinfupd.exe"
+MINIMAL = "minimal_box.exe"
+TIMER = "boxtimer.exe"
+WARM_UP_ROUNDS = 2
+
+
+def run_timer(prefix, rounds, report):
+    folder = r"C:\bench" + "\\"
+    args = [folder + TIMER, windows_path(report), str(rounds),
+            folder + PROGRAM, "cancel,ok", folder + MINIMAL, "cancel"]
+    code = prefix.run(args, timeout=120 + rounds * 20, check=False)
+    samples = [json.loads(line) for line in report.read_text().splitlines() if line.strip()]
+    return code, samples
+
+
+def summary(samples, program):
+    times = [s["ms"] for s in samples if s["program"].endswith(program) and s["ms"] >= 0]
+    return {"samples": len(times), "median_ms": statistics.median(times),
+            "mean_ms": statistics.fmean(times), "min_ms": min(times), "max_ms": max(times)}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default=ROOT / "build" / "win64", type=Path)
+    parser.add_argument("--work", default=ROOT / "build" / "bench-wine", type=Path)
+    parser.add_argument("--template", default=ROOT / "build" / "e2e" / "template", type=Path)
+    parser.add_argument("--rounds", type=int, default=20)
+    args = parser.parse_args()
+
+    tools = [args.build / PROGRAM, args.build / "bench" / MINIMAL, args.build / "bench" / TIMER]
+    for tool in tools:
+        if not tool.exists():
+            sys.exit(f"missing {tool}: build the win64 preset first")
+    shutil.rmtree(args.work, ignore_errors=True)
+    args.work.mkdir(parents=True)
+    with XServer() as display:
+        template = Template(args.template).ensure(display.display)
+        prefix = template.clone(args.work / "prefix", display.display)
+        try:
+            folder = prefix.drive_c / "bench"
+            folder.mkdir()
+            for tool in tools:
+                shutil.copy2(tool, folder / tool.name)
+            prefix.start_server()
+            warm_code, _ = run_timer(prefix, WARM_UP_ROUNDS, args.work / "warm-up.jsonl")
+            code, samples = run_timer(prefix, args.rounds, args.work / "samples.jsonl")
+        finally:
+            prefix.stop_server()
+    clean = warm_code == 0 and code == 0 and all(s["answered"] and s["ended"] for s in samples)
+    program = summary(samples, PROGRAM)
+    minimal = summary(samples, MINIMAL)
+    result = {"wine": wine_version(), "rounds": args.rounds, "clean": clean,
+              "program": program, "minimal": minimal,
+              "ratio": program["median_ms"] / minimal["median_ms"]}
+    print(json.dumps(result, indent=2))
+    shutil.rmtree(args.work, ignore_errors=True)
+    return 0 if clean else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
