@@ -7,7 +7,6 @@
 // chosen allocation.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <new>
 
 #include "InfTexts.h"
@@ -19,20 +18,37 @@ namespace {
 long allocationsBeforeFailure = -1;  // negative: no allocation fails
 bool allocationFailed = false;
 
-void* Allocate(std::size_t size) {
+bool AllocationFails() {
   if (allocationsBeforeFailure == 0) {
     allocationsBeforeFailure = -1;
     allocationFailed = true;
-    return nullptr;
+    return true;
   }
   if (allocationsBeforeFailure > 0) --allocationsBeforeFailure;
-  return std::malloc(size == 0 ? 1 : size);
+  return false;
 }
 
 }  // namespace
 
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+// A block that is not refused comes from the throwing form of the same
+// operator, so that the matching delete releases it (as a sanitizer checks).
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (AllocationFails()) return nullptr;
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (AllocationFails()) return nullptr;
+  try {
+    return ::operator new[](size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 namespace {
 
