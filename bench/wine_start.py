@@ -38,9 +38,14 @@ def run_timer(prefix, rounds, report):
 
 
 def summary(samples, program):
-    times = [s["ms"] for s in samples if s["program"].endswith(program) and s["ms"] >= 0]
-    return {"samples": len(times), "median_ms": statistics.median(times),
-            "mean_ms": statistics.fmean(times), "min_ms": min(times), "max_ms": max(times)}
+    mine = [s for s in samples if s["program"].endswith(program) and s["ms"] >= 0]
+    times = [s["ms"] for s in mine]
+    result = {"samples": len(times), "median_ms": statistics.median(times),
+              "mean_ms": statistics.fmean(times), "min_ms": min(times), "max_ms": max(times)}
+    windows = [s["window_ms"] for s in mine if s["window_ms"] >= 0]
+    if windows:
+        result["window_median_ms"] = statistics.median(windows)
+    return result
 
 
 def main():
