@@ -154,9 +154,12 @@ std::string RecogniseIcon(const Image& screen, int x, int y,
   double bestScore = kGoodMatch;
   for (const IconCandidate& candidate : candidates) {
     const double score = BestMatchNear(screen, x, y, candidate.icon);
-    if (score >= bestScore) {
+    if (score > bestScore) {
       bestScore = score;
       bestName = candidate.name;
+    } else if (score == bestScore && bestName != "unknown") {
+      // Two icons that look alike cannot be told apart: say so.
+      bestName += "|" + candidate.name;
     }
   }
   return bestName;

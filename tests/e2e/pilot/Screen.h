@@ -32,6 +32,7 @@ struct IconCandidate {
 std::vector<IconCandidate> LoadIconCandidates(const std::string& programPath);
 
 // The name of the candidate whose opaque pixels match the screen best at
-// (x, y), within a few pixels either way; "unknown" when none matches well.
+// (x, y), within a few pixels either way; "unknown" when none matches well,
+// and the names joined by "|" when several match equally well.
 std::string RecogniseIcon(const Image& screen, int x, int y,
                           const std::vector<IconCandidate>& candidates);
