@@ -1,0 +1,89 @@
+// The merge of a section block into a document. The input is the
+// document's lines (cut at LF), a zero byte, then the block's strings (cut
+// at LF): its count, its anchor and its lines. Applying a block twice
+// changes nothing; afterwards every line of the block is there; no line of
+// the document is lost or moved out of order; a final Ctrl-Z stays last.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FuzzMachine.h"
+#include "support/UpdaterProbe.h"
+
+namespace {
+
+constexpr std::uint16_t kBlock = 100;
+constexpr std::size_t kMostBlockStrings = 40;
+
+std::vector<std::string> CutAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, start);
+    if (end == std::string::npos) {
+      parts.push_back(text.substr(start));
+      return parts;
+    }
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+}
+
+bool Holds(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The block's lines that a merge takes: as many as the count says, up to
+// the first missing (empty) string.
+std::vector<std::string> LinesTaken(const std::vector<std::string>& strings, std::int64_t count) {
+  std::vector<std::string> taken;
+  for (std::size_t i = 2; i < strings.size() && static_cast<std::int64_t>(i - 2) < count; ++i) {
+    if (strings[i].empty()) break;
+    taken.push_back(strings[i]);
+  }
+  return taken;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::size_t zero = input.find('\0');
+  if (zero == std::string::npos) return 0;
+  const std::vector<std::string> document =
+      zero == 0 ? std::vector<std::string>{} : CutAt(input.substr(0, zero), '\n');
+  std::vector<std::string> strings = CutAt(input.substr(zero + 1), '\n');
+  if (strings.size() > kMostBlockStrings) strings.resize(kMostBlockStrings);
+
+  fuzz::FuzzMachine& machine = fuzz::FuzzMachine::Instance();
+  machine.Reset();
+  for (std::size_t i = 0; i < strings.size(); ++i) {
+    if (!strings[i].empty()) machine.Host().Strings()[kBlock + i] = strings[i];
+  }
+  UpdaterProbe engine(machine.Host());
+  engine.SetDocument(document);
+  engine.ApplySectionBlock(kBlock);
+  const std::int32_t error = engine.GetError();
+  const std::vector<std::string> merged = engine.Lines();
+  engine.ApplySectionBlock(kBlock);
+  fuzz::Require(engine.Lines() == merged, "a block applied twice changes nothing more");
+  fuzz::Require(fuzz::IsSubsequence(document, merged), "no line of the document is lost or moved");
+  // (unless the block names the mark itself as its anchor)
+  const bool anchorIsTheMark = strings.size() > 1 && strings[1] == "\x1A";
+  if (!document.empty() && document.back() == "\x1A" && !anchorIsTheMark) {
+    fuzz::Require(merged.back() == "\x1A", "a final Ctrl-Z stays last");
+  }
+  if (error != 0) {
+    fuzz::Require(merged == document, "a block that fails changes nothing");
+    return 0;
+  }
+  Text countText = MakeText(strings[0]);
+  const std::int32_t count = engine.NextNumber(countText);
+  fuzz::Require(Holds(merged, strings[1]), "the anchor is there");
+  for (const std::string& line : LinesTaken(strings, count)) {
+    fuzz::Require(Holds(merged, line), "every line of the block is there");
+  }
+  return 0;
+}
