@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Start-to-box time of the updater under Wine, against a minimal program.
 
-Runs build/win64/txinfupd.exe and bench/minimal_box.exe in turn in one Wine
+Runs build/win64/txinfupd.exe, bench/minimal_box.exe (one box) and
+bench/minimal_banner.exe (a banner window, then one box) in turn in one Wine
 prefix (a clone of the end-to-end suite's template, with Wine's virtual
 desktop) under Xvfb, with the wine server kept running between them. The
 timer program inside the prefix starts each one, notes when its first
 message box is visible, presses Cancel (the updater then shows its failure
 box, which gets OK, and closes its banner itself) and waits for it to end.
-Prints one JSON object: the samples' medians and their ratio.
+Prints one JSON object: the samples' medians, and the updater's ratio to
+each yardstick.
 """
 
 import argparse
@@ -24,6 +26,7 @@ from wineenv import Template, XServer, windows_path, wine_version  # noqa: E402
 
 PROGRAM = "txinfupd.exe"
 MINIMAL = "minimal_box.exe"
+BANNER = "minimal_banner.exe"
 TIMER = "boxtimer.exe"
 WARM_UP_ROUNDS = 2
 
@@ -31,7 +34,7 @@ WARM_UP_ROUNDS = 2
 def run_timer(prefix, rounds, report):
     folder = r"C:\bench" + "\\"
     args = [folder + TIMER, windows_path(report), str(rounds),
-            folder + PROGRAM, "cancel,ok", folder + MINIMAL, "cancel"]
+            folder + PROGRAM, "cancel,ok", folder + MINIMAL, "cancel", folder + BANNER, "cancel"]
     code = prefix.run(args, timeout=120 + rounds * 20, check=False)
     samples = [json.loads(line) for line in report.read_text().splitlines() if line.strip()]
     return code, samples
@@ -56,7 +59,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=20)
     args = parser.parse_args()
 
-    tools = [args.build / PROGRAM, args.build / "bench" / MINIMAL, args.build / "bench" / TIMER]
+    tools = [args.build / PROGRAM, args.build / "bench" / MINIMAL, args.build / "bench" / BANNER,
+             args.build / "bench" / TIMER]
     for tool in tools:
         if not tool.exists():
             sys.exit(f"missing {tool}: build the win64 preset first")
@@ -78,9 +82,11 @@ def main():
     clean = warm_code == 0 and code == 0 and all(s["answered"] and s["ended"] for s in samples)
     program = summary(samples, PROGRAM)
     minimal = summary(samples, MINIMAL)
+    banner = summary(samples, BANNER)
     result = {"wine": wine_version(), "rounds": args.rounds, "clean": clean,
-              "program": program, "minimal": minimal,
-              "ratio": program["median_ms"] / minimal["median_ms"]}
+              "program": program, "minimal": minimal, "minimal_banner": banner,
+              "ratio": program["median_ms"] / minimal["median_ms"],
+              "ratio_to_banner": program["median_ms"] / banner["median_ms"]}
     print(json.dumps(result, indent=2))
     shutil.rmtree(args.work, ignore_errors=True)
     return 0 if clean else 1
