@@ -145,6 +145,9 @@ const std::vector<ClassCase> kClassCases = {
     // The type is not examined.
     {R"("Class"=hex:55,6e,6b,6e,6f,77,6e)", true},
     {R"("Class"=hex(7):55,6e,6b,6e,6f,77,6e,00,00)", true},
+    {R"("Class"=hex(7):55,4e,4b,4e,4f,57,4e,00,4e,65,74,00,00)", true},
+    {"\"Class\"=hex:" + HexBytes(kUnknownThenZero + std::string(247, 'x')), true},
+    {"\"Class\"=hex:" + HexBytes(std::string(255, 'u')), false},
     {R"("Class"=dword:00000000)", false},
     {R"("Class"=dword:6b6e6e55)", false},
     // The whole 255-byte buffer: filled exactly, or too small.
@@ -291,7 +294,7 @@ TEST_P(PurgeEitherFlavourTest, NamesTooLongForTheBufferAreSkipped) {
     std::size_t length;
     bool visited;
   };
-  for (const LengthCase test : {LengthCase{254, true}, {255, false}, {300, false}}) {
+  for (const LengthCase test : {LengthCase{254, true}, {255, false}, {256, false}, {300, false}}) {
     SCOPED_TRACE(test.length);
     const std::string name(test.length, 'N');
     LoadTree("[HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + name + "]\n\"Class\"=\"Unknown\"\n" +

@@ -141,6 +141,20 @@ class CallTrace : public ForwardingHost {
   }
 };
 
+// Plan kPlan: one entry that merges the lines A="1" and B="2" after the
+// line [Strings] of `fileName`, or appends all three when it has none.
+inline void InstallPlan(ScriptTableHost& strings, const std::string& fileName = kOwnName) {
+  strings.Set(kPlan, "1 9001");
+  strings.Set(9001, fileName + " 1 9010");
+  strings.Set(9010, "2");
+  strings.Set(9011, "[Strings]");
+  strings.Set(9012, "A=\"1\"");
+  strings.Set(9013, "B=\"2\"");
+}
+
+// What the plan appends to a text that has no line [Strings].
+inline const std::string kAppended = "[Strings]\r\nA=\"1\"\r\nB=\"2\"\r\n";
+
 struct Outcome {
   std::int32_t error = 0;
   // Handles the run opened and never handed back to CloseHandle.
@@ -162,12 +176,7 @@ inline Outcome RunScenario(const FileState& state,
   FaultInjectingHost faults(machine.Host());
   CallTrace trace(faults);
   ScriptTableHost strings(trace);
-  strings.Set(kPlan, "1 9001");
-  strings.Set(9001, kOwnName + " 1 9010");
-  strings.Set(9010, "2");
-  strings.Set(9011, "[Strings]");
-  strings.Set(9012, "A=\"1\"");
-  strings.Set(9013, "B=\"2\"");
+  InstallPlan(strings);
   {
     InfUpdater engine(strings, nullptr);
     trace.calls.clear();
