@@ -7,6 +7,7 @@
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
+constexpr std::size_t kKiB = 1024;
 
 struct Shape {
   const char* name;
@@ -73,14 +74,15 @@ std::string Generate(const Shape& shape) {
 
 std::vector<StockInf> StockInfFiles() {
   const std::vector<Shape> shapes = {
-      {"mshdc.inf", "hdc", {"[MS_HDC]", "[INTEL_HDC]", "[ControlFlags]", "[Strings]"}, 24 * 1024},
+      {"mshdc.inf", "hdc", {"[MS_HDC]", "[INTEL_HDC]", "[ControlFlags]", "[Strings]"}, kKiB * 24},
       {"machine.inf",
        "System",
        {"[MS_SYS]", "[ISA_SYS]", "[PCI_SYS]", "[ControlFlags]", "[Strings]"},
-       72 * 1024},
-      {"usb.inf", "USB", {"[Intel.Section]", "[USB.AddReg]", "[Strings]"}, 20 * 1024},
+       kKiB * 72},
+      {"usb.inf", "USB", {"[Intel.Section]", "[USB.AddReg]", "[Strings]"}, kKiB * 20},
   };
   std::vector<StockInf> files;
+  files.reserve(shapes.size());
   for (const Shape& shape : shapes) files.push_back({shape.name, Generate(shape)});
   return files;
 }
