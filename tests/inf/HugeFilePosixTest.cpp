@@ -21,7 +21,7 @@ TEST(HugeFile, FiftyMegabytesAreMergedAndSavedWhole) {
   const std::string line = "HKLM,System\\CurrentControlSet\\Services\\VxD\\PCI,70108086,1,04,00";
   std::string text = "[Version]";
   text.reserve(50u << 20);
-  while (text.size() < (50u << 20)) text += "\r\n" + line;
+  while (text.size() < (50u << 20)) text.append("\r\n").append(line);
   TestMachine machine;
   machine.WriteInf(store::kOwnName, text);
   ScriptTableHost strings(machine.Host());
