@@ -38,7 +38,14 @@ class StoreFaultMatrixTest : public ::testing::TestWithParam<store::FileState> {
       return;
     }
     EXPECT_EQ(run.error, 1) << "the plan reported success";
+    const std::string oldest = store::BackupName(store::kOldestBackup);
+    if (store::Find(run.before, oldest) && !store::Find(run.after, oldest)) ++oldestDropped;
   }
+
+  // Failed saves after which the oldest backup is gone: with all ten names
+  // taken, the rotation must delete it before the old file can take its
+  // name, so a step that fails after that delete cannot bring it back.
+  int oldestDropped = 0;
 };
 
 TEST_P(StoreFaultMatrixTest, EveryFailingFileOperationLeavesEveryTextWhole) {
@@ -77,7 +84,10 @@ TEST_P(StoreFaultMatrixTest, EveryFailingFileOperationLeavesEveryTextWhole) {
   }
   store::PrintFigure("store fault matrix, " + std::string(state.name) + ": " +
                      std::to_string(scenarios) + " scenarios (" + std::to_string(calls) +
-                     " call positions x 3 errors + " + std::to_string(writes) + " short writes)");
+                     " call positions x 3 errors + " + std::to_string(writes) + " short writes)" +
+                     (state.tenBackups ? ", " + std::to_string(oldestDropped) +
+                                             " failed after the rotation dropped the oldest backup"
+                                       : std::string()));
 }
 
 INSTANTIATE_TEST_SUITE_P(FileStates, StoreFaultMatrixTest, ::testing::ValuesIn(store::kFileStates),
