@@ -27,6 +27,12 @@ StringRead ReadScriptString(HostServices& host, std::int64_t id, Text& text) {
         !whole || length <= 0 || text.Assign(buffer, static_cast<std::size_t>(length));
     delete[] buffer;
     if (!kept) return StringRead::kNoMemory;
-    if (whole) return length > 0 ? StringRead::kFound : StringRead::kMissing;
+    if (!whole) continue;
+    // A zero byte would cut the string short wherever it goes to the host: a
+    // file name holding one names another file than its temporary and backup
+    // names are made from.
+    if (length > 0 && text.Find('\0') == Text::kNotFound) return StringRead::kFound;
+    text.Clear();
+    return StringRead::kMissing;
   }
 }

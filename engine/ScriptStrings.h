@@ -9,6 +9,6 @@
 enum class StringRead { kFound, kMissing, kNoMemory };
 
 // Reads string `id` of the program's table whole, whatever its length. An ID
-// outside the table's 16-bit range, an absent string and an empty one are all
-// missing; `text` is then empty.
+// outside the table's 16-bit range, an absent string, an empty one and one
+// that holds a zero byte are all missing; `text` is then empty.
 StringRead ReadScriptString(HostServices& host, std::int64_t id, Text& text);

@@ -80,4 +80,35 @@ TEST(ScriptStrings, AnEmptyStringIsMissing) {
   EXPECT_EQ(ToString(text), "");
 }
 
+TEST(ScriptStrings, AStringHoldingAZeroByteIsMissing) {
+  TestMachine machine;
+  ScriptTableHost host(machine.Host());
+  for (const std::string& bytes :
+       {std::string("a\0b", 3), std::string("\0", 1), std::string("mshdc.inf 1 10") + '\0'}) {
+    host.Set(7, bytes);
+    Text text = MakeText("left over");
+    EXPECT_EQ(ReadScriptString(host, 7, text), StringRead::kMissing);
+    EXPECT_EQ(ToString(text), "");
+  }
+}
+
+// The host takes a path up to its first zero byte: the file's own name and
+// every temporary and backup name made from "mshdc.inf<zero>x.inf" would all
+// be mshdc.inf, and the save would write over it and delete it.
+TEST(ScriptStrings, FileNameHoldingAZeroByteFailsThePlanWithTheFileUntouched) {
+  TestMachine machine;
+  machine.WriteInf("mshdc.inf", "[Strings]\r\nold");
+  ScriptTableHost host(machine.Host());
+  host.Set(9000, "1 9001");
+  host.Set(9001, std::string("mshdc.inf\0x.inf 1 9010", 22));
+  host.Set(9010, "1");
+  host.Set(9011, "[Strings]");
+  host.Set(9012, "new");
+  UpdaterProbe engine(host);
+  engine.RunPlan(9000);
+  EXPECT_EQ(engine.GetError(), 1);
+  EXPECT_EQ(machine.ListInf(), (std::vector<std::string>{"mshdc.inf"}));
+  EXPECT_EQ(machine.ReadInf("mshdc.inf"), "[Strings]\r\nold");
+}
+
 }  // namespace
