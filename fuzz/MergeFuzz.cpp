@@ -36,11 +36,11 @@ bool Holds(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 // The block's lines that a merge takes: as many as the count says, up to
-// the first missing (empty) string.
+// the first missing string (empty, or holding a zero byte).
 std::vector<std::string> LinesTaken(const std::vector<std::string>& strings, std::int64_t count) {
   std::vector<std::string> taken;
   for (std::size_t i = 2; i < strings.size() && static_cast<std::int64_t>(i - 2) < count; ++i) {
-    if (strings[i].empty()) break;
+    if (strings[i].empty() || strings[i].find('\0') != std::string::npos) break;
     taken.push_back(strings[i]);
   }
   return taken;
