@@ -44,6 +44,10 @@ def check_banner(box_event, version):
     if len(windows) != 1:
         failures.append(f"expected the banner as the program's one window, saw "
                         f"{[w['caption'] for w in windows]}")
+    # The program takes no text input and turns the input method off.
+    if "IME" in box_event["windowClasses"]:
+        failures.append(f"input-method window among the program's windows "
+                        f"{box_event['windowClasses']}")
     banner = banner_of(box_event)
     if banner is None:
         return failures + [f"no window captioned {catalogue.BANNER_CAPTION!r}"]

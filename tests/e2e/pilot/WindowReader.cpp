@@ -116,6 +116,16 @@ std::vector<HWND> MainWindowsOf(DWORD processId) {
   return windows;
 }
 
+std::vector<std::string> WindowClassesOf(DWORD processId) {
+  std::vector<std::string> classes;
+  for (HWND hwnd : TopLevelWindows()) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (owner == processId) classes.push_back(ClassOf(hwnd));
+  }
+  return classes;
+}
+
 void SettleWindow(HWND hwnd) {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, kSendTimeoutMs, &ignored);

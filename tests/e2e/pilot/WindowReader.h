@@ -40,6 +40,9 @@ std::vector<HWND> NewBoxes(const std::set<HWND>& seen);
 // Visible top-level windows of a process, message boxes left out.
 std::vector<HWND> MainWindowsOf(DWORD processId);
 
+// The class names of all top-level windows of a process, hidden ones too.
+std::vector<std::string> WindowClassesOf(DWORD processId);
+
 // Waits until the window's thread has handled what was sent to it and the
 // window is drawn, so that a picture of the screen shows it in full.
 void SettleWindow(HWND hwnd);

@@ -188,6 +188,7 @@ void Pilot::HandleBox(HWND box) {
       .Number("owner", HandleNumber(view.owner))
       .Raw("box", WindowJson(view.window))
       .Raw("mainWindows", WindowListJson(MainWindowsOf(view.window.processId)))
+      .Texts("windowClasses", WindowClassesOf(view.window.processId))
       .Text("shot", SaveShot(shot, "box" + std::to_string(answered_) + ".bmp"))
       .Text("answer", answer)
       .Flag("scripted", scripted);
