@@ -30,20 +30,6 @@ struct Subject {
   std::vector<std::string> answers;
 };
 
-std::vector<std::string> SplitList(const std::string& list) {
-  std::vector<std::string> items;
-  std::string item;
-  for (const char c : list + ",") {
-    if (c != ',') {
-      item += c;
-      continue;
-    }
-    if (!item.empty()) items.push_back(item);
-    item.clear();
-  }
-  return items;
-}
-
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
@@ -135,7 +121,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<Subject> subjects;
-  for (int i = 3; i + 1 < argc; i += 2) subjects.push_back({argv[i], SplitList(argv[i + 1])});
+  for (int i = 3; i + 1 < argc; i += 2) subjects.push_back({argv[i], AnswerList(argv[i + 1])});
   std::FILE* out = std::fopen(argv[1], "w");
   if (out == nullptr) return 1;
   const int rounds = std::atoi(argv[2]);

@@ -134,6 +134,20 @@ void SettleWindow(HWND hwnd) {
   Sleep(kPaintDelayMs);
 }
 
+std::vector<std::string> AnswerList(const std::string& list) {
+  std::vector<std::string> answers;
+  std::string answer;
+  for (const char c : list + ",") {
+    if (c != ',') {
+      answer += c;
+      continue;
+    }
+    if (!answer.empty()) answers.push_back(answer);
+    answer.clear();
+  }
+  return answers;
+}
+
 bool Answer(HWND box, const std::string& answer) {
   if (answer == "ok") return PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   if (answer == "cancel") {

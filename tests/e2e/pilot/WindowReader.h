@@ -50,5 +50,9 @@ void SettleWindow(HWND hwnd);
 // Presses a box's button ("ok", "cancel") or uses its close command ("close").
 bool Answer(HWND box, const std::string& answer);
 
+// The answers of a comma-separated list such as "cancel,ok", in order; empty
+// items are left out.
+std::vector<std::string> AnswerList(const std::string& list);
+
 // Closes a main window through its system menu's Close command.
 void CloseMainWindow(HWND hwnd, bool useSystemCommand);

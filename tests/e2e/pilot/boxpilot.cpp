@@ -52,18 +52,6 @@ struct PilotOptions {
   bool closeBySystemCommand = false;
 };
 
-std::vector<std::string> SplitList(const std::string& list) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  while (start <= list.size() && !list.empty()) {
-    const size_t comma = list.find(',', start);
-    const size_t end = comma == std::string::npos ? list.size() : comma;
-    items.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return items;
-}
-
 long long HandleNumber(HWND hwnd) {
   return static_cast<long long>(reinterpret_cast<UINT_PTR>(hwnd));
 }
@@ -261,7 +249,7 @@ bool ParsePilotOptions(int argc, char** argv, PilotOptions& options) {
     const std::string name = argv[i];
     const std::string value = argv[i + 1];
     if (name == "--answers") {
-      options.answers = SplitList(value);
+      options.answers = AnswerList(value);
     } else if (name == "--program") {
       options.program = value;
     } else if (name == "--shots") {
