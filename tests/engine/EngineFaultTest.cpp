@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "InfTexts.h"
-#include "RecordingHost.h"
 #include "ScriptTableHost.h"
 #include "host/FaultInjectingHost.h"
+#include "support/FileCallRecorder.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 #include "support/WindowsDirectoryHost.h"
@@ -29,7 +29,7 @@ class BadWindowsDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {
 TEST_P(BadWindowsDirectoryTest, PlanFailsBeforeAnyFileIsTouched) {
   TestMachine machine;
   machine.WriteInf("mshdc.inf", MshdcBefore());
-  RecordingHost recording(machine.Host());
+  FileCallRecorder recording(machine.Host(), machine);
   WindowsDirectoryHost host(recording, GetParam().result, GetParam().directory);
   UpdaterProbe engine(host);
   engine.RunPlan(3);

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "InfTexts.h"
-#include "RecordingHost.h"
 #include "ScriptTableHost.h"
+#include "support/FileCallRecorder.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
@@ -27,7 +27,7 @@ class PlanTest : public ::testing::Test {
 };
 
 TEST_F(PlanTest, TheRoadOfOneFile) {
-  RecordingHost host(machine.Host());
+  FileCallRecorder host(machine.Host(), machine);
   UpdaterProbe engine(host);
   engine.ApplyFileEntry(9900);
   EXPECT_EQ(engine.GetError(), 0);
@@ -37,19 +37,20 @@ TEST_F(PlanTest, TheRoadOfOneFile) {
   EXPECT_EQ(machine.ReadInf("mshdc.OR0"), MshdcBefore());
   EXPECT_EQ(machine.ListInf(), (Names{"machine.inf", "mshdc.OR0", "mshdc.inf", "usb.inf"}));
 
-  const std::string inf = machine.InfHostPath("mshdc.inf");
-  const std::string tmp = machine.InfHostPath("mshdc.tmp");
-  const std::string or0 = machine.InfHostPath("mshdc.OR0");
-  std::vector<std::string> road = {"status " + inf, "open to read " + inf, "read", "close",
-                                   "create to write " + tmp};
+  std::vector<std::string> road = {"GetWindowsDirectory",
+                                   "QueryFileStatus mshdc.inf",
+                                   "CreateFile mshdc.inf to read",
+                                   "ReadFile",
+                                   "CloseHandle",
+                                   "CreateFile mshdc.tmp to write"};
   const std::string after = MshdcAfter();
   for (std::size_t start = 0; start < after.size();) {
     const std::size_t end = after.find("\r\n", start) + 2;
-    road.push_back("write " + after.substr(start, end - start));
+    road.push_back("WriteFile " + after.substr(start, end - start));
     start = end;
   }
-  road.insert(road.end(), {"flush", "close", "status " + or0 + " (none)",
-                           "move " + inf + " to " + or0, "move " + tmp + " to " + inf});
+  road.insert(road.end(), {"FlushFileBuffers", "CloseHandle", "QueryFileStatus mshdc.OR0 (none)",
+                           "MoveFile mshdc.inf to mshdc.OR0", "MoveFile mshdc.tmp to mshdc.inf"});
   EXPECT_EQ(host.Calls(), road);
 }
 

@@ -66,13 +66,13 @@ TEST_P(StoreFaultMatrixTest, EveryFailingFileOperationLeavesEveryTextWhole) {
             ASSERT_TRUE(faults.FailCall(Op::kAny, before + position, hostError.code));
           });
       ASSERT_GE(run.calls.size(), position);
-      ASSERT_EQ(run.calls[position - 1], call);
+      ASSERT_EQ(FileCallRecorder::Asked(run.calls[position - 1]), FileCallRecorder::Asked(call));
       Check(run, clean, call.rfind("QueryFileStatus", 0) == 0);
       ++scenarios;
     }
   }
   std::uint32_t writes = 0;
-  for (const std::string& call : clean.calls) writes += call == "WriteFile" ? 1 : 0;
+  for (const std::string& call : clean.calls) writes += call.rfind("WriteFile ", 0) == 0 ? 1 : 0;
   for (std::uint32_t write = 1; write <= writes; ++write) {
     SCOPED_TRACE("write " + std::to_string(write) + " stores half of its bytes: disk full");
     const store::Outcome run =

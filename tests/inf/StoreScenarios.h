@@ -1,5 +1,5 @@
 // The ground for the store's reliability tests: a one-entry plan that merges
-// two lines into mshdc.inf, the four states the file can be found in, a trace
+// two lines into mshdc.inf, the four states the file can be found in, a record
 // of the host file operations a run makes, and a snapshot of the INF folder.
 // A scenario runs the plan once through a fault-injecting host that the test
 // arranges after the engine is built, so that call positions count from the
@@ -18,6 +18,7 @@
 #include "engine/InfUpdater.h"
 #include "engine/ScriptTableHost.h"
 #include "host/FaultInjectingHost.h"
+#include "support/FileCallRecorder.h"
 #include "support/TestMachine.h"
 
 namespace store {
@@ -85,62 +86,6 @@ inline std::optional<std::string> Find(const Snapshot& files, const std::string&
   return found->second;
 }
 
-// Records the host file operations that reach it, one line each, with the
-// bare names of the files they name ("MoveFile mshdc.inf mshdc.OR0").
-class CallTrace : public ForwardingHost {
- public:
-  using ForwardingHost::ForwardingHost;
-
-  std::vector<std::string> calls;
-
-  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
-    calls.push_back("GetWindowsDirectory");
-    return ForwardingHost::GetWindowsDirectoryA(buffer, size);
-  }
-  bool QueryFileStatus(const char* path, win::FileStatus* status) override {
-    calls.push_back("QueryFileStatus " + Bare(path));
-    return ForwardingHost::QueryFileStatus(path, status);
-  }
-  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes) override {
-    calls.push_back("CreateFile " + Bare(path));
-    return ForwardingHost::CreateFileA(path, access, shareMode, disposition, attributes);
-  }
-  bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
-                std::uint32_t* read) override {
-    calls.push_back("ReadFile");
-    return ForwardingHost::ReadFile(file, buffer, toRead, read);
-  }
-  bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
-                 std::uint32_t* written) override {
-    calls.push_back("WriteFile");
-    return ForwardingHost::WriteFile(file, buffer, toWrite, written);
-  }
-  bool FlushFileBuffers(win::HANDLE file) override {
-    calls.push_back("FlushFileBuffers");
-    return ForwardingHost::FlushFileBuffers(file);
-  }
-  bool CloseHandle(win::HANDLE handle) override {
-    calls.push_back("CloseHandle");
-    return ForwardingHost::CloseHandle(handle);
-  }
-  bool MoveFileA(const char* existing, const char* target) override {
-    calls.push_back("MoveFile " + Bare(existing) + " " + Bare(target));
-    return ForwardingHost::MoveFileA(existing, target);
-  }
-  bool DeleteFileA(const char* path) override {
-    calls.push_back("DeleteFile " + Bare(path));
-    return ForwardingHost::DeleteFileA(path);
-  }
-
- private:
-  static std::string Bare(const char* path) {
-    const std::string text = path;
-    const std::size_t slash = text.find_last_of("\\/");
-    return slash == std::string::npos ? text : text.substr(slash + 1);
-  }
-};
-
 // Plan kPlan: one entry that merges the lines A="1" and B="2" after the
 // line [Strings] of `fileName`, or appends all three when it has none.
 inline void InstallPlan(ScriptTableHost& strings, const std::string& fileName = kOwnName) {
@@ -159,7 +104,8 @@ struct Outcome {
   std::int32_t error = 0;
   // Handles the run opened and never handed back to CloseHandle.
   int handlesLeftOpen = 0;
-  // The file operations of the plan, the failed ones included.
+  // The file operations of the plan, the failed ones included, as the
+  // FileCallRecorder writes them down.
   std::vector<std::string> calls;
   Snapshot before;
   Snapshot after;
@@ -174,19 +120,19 @@ inline Outcome RunScenario(const FileState& state,
   Outcome outcome;
   outcome.before = Snap(machine);
   FaultInjectingHost faults(machine.Host());
-  CallTrace trace(faults);
-  ScriptTableHost strings(trace);
+  FileCallRecorder recorder(faults, machine);
+  ScriptTableHost strings(recorder);
   InstallPlan(strings);
   {
     InfUpdater engine(strings, nullptr);
-    trace.calls.clear();
+    recorder.Clear();
     arrange(faults, faults.CallCount(FaultInjectingHost::FileOp::kAny));
     engine.RunPlan(kPlan);
     outcome.error = engine.GetError();
   }
   outcome.handlesLeftOpen = faults.OpenHandleCount();
   faults.CloseLeftoverHandles();
-  outcome.calls = trace.calls;
+  outcome.calls = recorder.Calls();
   outcome.after = Snap(machine);
   return outcome;
 }
