@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/posix/PosixHost.h"
 
@@ -32,8 +33,6 @@ class FuzzMachine {
     std::filesystem::create_directories(InfDir());
     host_->Strings().clear();
   }
-
-  std::string InfHostPath(const std::string& name) const { return "C:\\WINDOWS\\INF\\" + name; }
 
   void WriteInf(const std::string& name, const std::string& bytes) {
     std::ofstream(InfDir() / name, std::ios::binary) << bytes;
@@ -79,6 +78,30 @@ inline void Require(bool holds, const char* promise) {
   if (holds) return;
   std::fprintf(stderr, "broken: %s\n", promise);
   std::abort();
+}
+
+// `text` cut at every `separator`; what follows the last one is the last
+// part (empty when the text ends with it).
+inline std::vector<std::string> CutAt(const std::string& text, const std::string& separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, start);
+    if (end == std::string::npos) {
+      parts.push_back(text.substr(start));
+      return parts;
+    }
+    parts.push_back(text.substr(start, end - start));
+    start = end + separator.size();
+  }
+}
+
+// The text with the letters A to Z in lower case.
+inline std::string Folded(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
 }
 
 // `part` is a subsequence of `whole`: every element, in order.

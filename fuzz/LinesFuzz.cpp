@@ -10,24 +10,6 @@
 #include "FuzzMachine.h"
 #include "support/UpdaterProbe.h"
 
-namespace {
-
-std::vector<std::string> CutAtLineEnds(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      return lines;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::FuzzMachine& machine = fuzz::FuzzMachine::Instance();
   machine.Reset();
@@ -45,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   fuzz::Require(engine.GetError() == 0, "a file without a zero byte loads");
   const std::vector<std::string> expected =
-      text.empty() ? std::vector<std::string>{} : CutAtLineEnds(text);
+      text.empty() ? std::vector<std::string>{} : fuzz::CutAt(text, "\r\n");
   fuzz::Require(engine.Lines() == expected, "the lines are the text cut at CR LF");
   fuzz::Require(engine.Existed() == (text.empty() ? 0 : 1), "only a file with text existed");
   engine.SaveInf();

@@ -17,20 +17,6 @@ namespace {
 constexpr std::uint16_t kBlock = 100;
 constexpr std::size_t kMostBlockStrings = 40;
 
-std::vector<std::string> CutAt(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(separator, start);
-    if (end == std::string::npos) {
-      parts.push_back(text.substr(start));
-      return parts;
-    }
-    parts.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
 bool Holds(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
@@ -53,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t zero = input.find('\0');
   if (zero == std::string::npos) return 0;
   const std::vector<std::string> document =
-      zero == 0 ? std::vector<std::string>{} : CutAt(input.substr(0, zero), '\n');
-  std::vector<std::string> strings = CutAt(input.substr(zero + 1), '\n');
+      zero == 0 ? std::vector<std::string>{} : fuzz::CutAt(input.substr(0, zero), "\n");
+  std::vector<std::string> strings = fuzz::CutAt(input.substr(zero + 1), "\n");
   if (strings.size() > kMostBlockStrings) strings.resize(kMostBlockStrings);
 
   fuzz::FuzzMachine& machine = fuzz::FuzzMachine::Instance();

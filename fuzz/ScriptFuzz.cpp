@@ -62,27 +62,11 @@ void CheckNextNumber(UpdaterProbe& engine, const std::string& string) {
   }
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find("\r\n", start);
-    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) return lines;
-    start = end + 2;
-  }
-}
-
-std::string Folded(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Names match without regard to letter case, and a file that the run
 // writes anew takes the spelling that the script gives.
 std::map<std::string, std::string> ByFoldedName(const std::map<std::string, std::string>& files) {
   std::map<std::string, std::string> folded;
-  for (const auto& [name, bytes] : files) folded[Folded(name)] = bytes;
+  for (const auto& [name, bytes] : files) folded[fuzz::Folded(name)] = bytes;
   return folded;
 }
 
@@ -92,8 +76,9 @@ void CheckFiles(const std::map<std::string, std::string>& files, const std::stri
                 std::int32_t error) {
   const std::string& text = files.at("a.inf");
   if (text != kText) {
-    std::vector<std::string> old = Lines(kText);
-    fuzz::Require(fuzz::IsSubsequence(old, Lines(text)), "a file changes only by lines added");
+    std::vector<std::string> old = fuzz::CutAt(kText, "\r\n");
+    fuzz::Require(fuzz::IsSubsequence(old, fuzz::CutAt(text, "\r\n")),
+                  "a file changes only by lines added");
     // Until all ten backup names are taken: then the rotation may drop it.
     bool kept = false;
     int backups = 0;
@@ -121,12 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char& c : input) {
     if (c == '\\' || c == '/' || c == ':') c = '_';
   }
-  std::vector<std::string> strings;
-  for (std::size_t start = 0; start <= input.size() && strings.size() < kMostStrings;) {
-    const std::size_t end = std::min(input.find('\n', start), input.size());
-    strings.push_back(input.substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string> strings = fuzz::CutAt(input, "\n");
+  if (strings.size() > kMostStrings) strings.resize(kMostStrings);
   for (std::size_t i = 0; i < strings.size(); ++i) {
     if (!strings[i].empty())
       machine.Host().Strings()[static_cast<std::uint16_t>(i + 1)] = strings[i];
@@ -141,6 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t error = engine.GetError();
   fuzz::Require(error == 0 || error == 1, "the run ends with error 0 or 1");
   fuzz::Require(tracked.OpenHandleCount() == 0, "every handle opened is closed");
-  CheckFiles(ByFoldedName(machine.Files()), Folded(input), error);
+  CheckFiles(ByFoldedName(machine.Files()), fuzz::Folded(input), error);
   return 0;
 }

@@ -28,13 +28,6 @@ constexpr std::size_t kNameBufferSize = 255;
 constexpr std::size_t kValueBufferSize = 255;
 const std::string kStart = "HKEY_LOCAL_MACHINE\\Enum\\PCI";
 
-std::string Fold(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 struct Key {
   std::string path;
   std::string name;
@@ -45,7 +38,7 @@ struct Key {
 
 bool SpellsUnknown(const std::string& bytes) {
   if (bytes.size() > kValueBufferSize) return false;
-  return Fold(bytes.substr(0, bytes.find('\0'))) == "unknown";
+  return fuzz::Folded(bytes.substr(0, bytes.find('\0'))) == "unknown";
 }
 
 std::string RandomCaseUnknown(FuzzedDataProvider& input) {
@@ -101,7 +94,7 @@ void Expect(const std::vector<Key>& keys, std::size_t at, bool visited, Flavour 
   for (const std::size_t child : key.children) Expect(keys, child, visits, flavour, below);
   const bool deleted = visits && key.unknown && (flavour == Flavour::kWindows95 || below.empty());
   if (deleted) return;
-  left.insert(Fold(key.path));
+  left.insert(fuzz::Folded(key.path));
   left.insert(below.begin(), below.end());
 }
 
@@ -119,12 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<Key> keys = {Key{kStart, "PCI", 0, false, {}}};
   registry.CreateKey(kStart);
-  std::map<std::string, std::size_t> byFoldedPath = {{Fold(kStart), 0}};
+  std::map<std::string, std::size_t> byFoldedPath = {{fuzz::Folded(kStart), 0}};
   while (input.remaining_bytes() > 0 && keys.size() < kMostKeys) {
     const auto parent = input.ConsumeIntegralInRange<std::size_t>(0, keys.size() - 1);
     const std::string name = KeyName(input);
     const std::string path = keys[parent].path + "\\" + name;
-    const auto [found, added] = byFoldedPath.emplace(Fold(path), keys.size());
+    const auto [found, added] = byFoldedPath.emplace(fuzz::Folded(path), keys.size());
     const std::size_t at = found->second;
     if (added) {
       if (!registry.CreateKey(path)) {
@@ -138,14 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       keys[at].unknown = SpellsUnknown(SetClass(input, registry, keys[at].path));
     }
   }
-  std::set<std::string> expected = {Fold("HKEY_LOCAL_MACHINE\\Enum"),
-                                    Fold("HKEY_LOCAL_MACHINE\\Enum\\ISAPNP"),
-                                    Fold("HKEY_LOCAL_MACHINE\\Enum\\ISAPNP\\Unknown")};
+  std::set<std::string> expected = {fuzz::Folded("HKEY_LOCAL_MACHINE\\Enum"),
+                                    fuzz::Folded("HKEY_LOCAL_MACHINE\\Enum\\ISAPNP"),
+                                    fuzz::Folded("HKEY_LOCAL_MACHINE\\Enum\\ISAPNP\\Unknown")};
   Expect(keys, 0, true, flavour, expected);
 
   PurgeUnknownDevices(machine.Host(), win::HkeyLocalMachine(), "Enum\\PCI");
   std::set<std::string> left;
-  for (const std::string& path : registry.KeyPaths()) left.insert(Fold(path));
+  for (const std::string& path : registry.KeyPaths()) left.insert(fuzz::Folded(path));
   fuzz::Require(left == expected, "the sweep leaves exactly the keys the rules keep");
   fuzz::Require(registry.OpenHandleCount() == 0, "no key is left open");
   return 0;
