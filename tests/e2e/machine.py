@@ -135,8 +135,7 @@ class Machine:
         shots.mkdir()
         pilot_args = [PILOT, "pilot", windows_path(report), "--answers", ",".join(answers),
                       "--program", PROGRAM, "--shots", windows_path(shots),
-                      "--linger", str(linger_ms), "--timeout", str(PILOT_TIMEOUT_MS),
-                      "--close-by", "sc-close"]
+                      "--linger", str(linger_ms), "--timeout", str(PILOT_TIMEOUT_MS)]
         if hold:
             pilot_args += ["--hold", "C:\\windows\\inf\\" + hold]
         with open(self.e2e / f"pilot{number}.log", "wb") as pilot_log, \

@@ -157,10 +157,4 @@ bool Answer(HWND box, const std::string& answer) {
   return false;
 }
 
-void CloseMainWindow(HWND hwnd, bool useSystemCommand) {
-  if (useSystemCommand) {
-    PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    return;
-  }
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
-}
+void CloseMainWindow(HWND hwnd) { PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }

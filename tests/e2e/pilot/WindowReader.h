@@ -55,4 +55,4 @@ bool Answer(HWND box, const std::string& answer);
 std::vector<std::string> AnswerList(const std::string& list);
 
 // Closes a main window through its system menu's Close command.
-void CloseMainWindow(HWND hwnd, bool useSystemCommand);
+void CloseMainWindow(HWND hwnd);

@@ -1,16 +1,14 @@
 // The end-to-end suite's hands and eyes inside a Wine prefix.
 //
 //   boxpilot pilot REPORT [--answers ok,cancel,close] [--program EXE] [--shots DIR]
-//                         [--hold FILE] [--linger MS] [--timeout MS] [--close-by wm-close|sc-close]
+//                         [--hold FILE] [--linger MS] [--timeout MS]
 //       Waits for the message boxes of the program under test, reads each one
 //       (caption, text, icon, buttons, owner), takes a picture of the screen,
 //       answers it as the list says and writes what it saw to REPORT, one JSON
 //       line per event. After the last answer it watches the program's main
 //       window: gone by itself, or still open after MS milliseconds, in which
-//       case the pilot closes it. --hold keeps FILE open without sharing
-//       while the pilot runs.
-//   boxpilot version REPORT
-//       Writes what GetVersionExA reports to this program.
+//       case the pilot closes it through its system menu. --hold keeps FILE
+//       open without sharing while the pilot runs.
 //   boxpilot bitmap EXE ID OUT.bmp
 //       Writes bitmap resource ID of EXE as a BMP file.
 //
@@ -49,7 +47,6 @@ struct PilotOptions {
   std::string hold;
   DWORD lingerMs = 1500;
   DWORD timeoutMs = 60000;
-  bool closeBySystemCommand = false;
 };
 
 long long HandleNumber(HWND hwnd) {
@@ -210,7 +207,7 @@ void Pilot::Linger() {
   report_.Write(Record("main-window-open")
                     .Raw("windows", WindowListJson(windows))
                     .Text("shot", SaveShot(shot, "main-window.bmp")));
-  for (HWND hwnd : windows) CloseMainWindow(hwnd, options_.closeBySystemCommand);
+  for (HWND hwnd : windows) CloseMainWindow(hwnd);
   report_.Write(Record("main-window-closed").Flag("gone", WaitForMainWindowsGone(kCloseTimeoutMs)));
 }
 
@@ -260,28 +257,11 @@ bool ParsePilotOptions(int argc, char** argv, PilotOptions& options) {
       options.lingerMs = std::stoul(value);
     } else if (name == "--timeout") {
       options.timeoutMs = std::stoul(value);
-    } else if (name == "--close-by") {
-      options.closeBySystemCommand = value == "sc-close";
     } else {
       return false;
     }
   }
   return (argc - 3) % 2 == 0;
-}
-
-int ReportVersion(const std::string& path) {
-  OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  const BOOL ok = GetVersionExA(&info);
-  Record record("version");
-  record.Flag("ok", ok != FALSE)
-      .Number("platform", info.dwPlatformId)
-      .Number("major", info.dwMajorVersion)
-      .Number("minor", info.dwMinorVersion)
-      .Number("build", info.dwBuildNumber)
-      .Text("csd", info.szCSDVersion)
-      .Number("getVersion", GetVersion());
-  return ReportFile(path).Write(record) ? 0 : 1;
 }
 
 // Bitmap resources are stored as a DIB without the file header.
@@ -324,8 +304,7 @@ int RecordRestartRequest() {
 int Usage() {
   std::fputs(
       "usage: boxpilot pilot REPORT [--answers LIST] [--program EXE] [--shots DIR] [--hold FILE]\n"
-      "                             [--linger MS] [--timeout MS] [--close-by wm-close|sc-close]\n"
-      "       boxpilot version REPORT\n"
+      "                             [--linger MS] [--timeout MS]\n"
       "       boxpilot bitmap EXE ID OUT.bmp\n",
       stderr);
   return 2;
@@ -336,7 +315,6 @@ int Usage() {
 int main(int argc, char** argv) {
   if (StartedAsWineboot()) return RecordRestartRequest();
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "version" && argc == 3) return ReportVersion(argv[2]);
   if (mode == "bitmap" && argc == 5)
     return WriteBitmapResource(argv[2], std::atoi(argv[3]), argv[4]);
   PilotOptions options;
