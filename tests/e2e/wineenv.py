@@ -122,7 +122,8 @@ class Prefix:
     """One Wine prefix and its wine server."""
 
     def __init__(self, path, display):
-        self.path = Path(path)
+        # Wine takes only an absolute WINEPREFIX.
+        self.path = Path(path).resolve()
         self.display = display
 
     @property
