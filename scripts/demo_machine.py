@@ -23,8 +23,8 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 import cases  # noqa: E402
 import pictures  # noqa: E402
-from machine import PILOT, PROGRAM, Machine, Tools  # noqa: E402
-from wineenv import Template, XServer, windows_path  # noqa: E402
+from machine import Machine, Tools  # noqa: E402
+from wineenv import Template, XServer  # noqa: E402
 
 # Wine's version setting for each host the demo offers.
 HOSTS = {
@@ -73,10 +73,10 @@ def box_kind(box):
 
 
 def describe_box(box):
-    banner = [w for w in box["mainWindows"] if w["caption"] == cases.BANNER_CAPTION]
+    banner = cases.banner_of(box)
     if box["owner"] == 0:
         owner = "no owner"
-    elif banner and box["owner"] == banner[0]["hwnd"]:
+    elif banner and box["owner"] == banner["hwnd"]:
         owner = "owned by the banner"
     else:
         owner = f"owned by window {box['owner']}"
@@ -88,17 +88,15 @@ def describe_box(box):
 
 def banner_verdict(machine, box, shot):
     """Checks the banner in a picture: hatch colour and pattern, tiles."""
-    tile_file = machine.e2e / "bitmap10.bmp"
-    machine.prefix.run([PILOT, "bitmap", PROGRAM, "10", windows_path(tile_file)], check=False)
-    banner = [w for w in box["mainWindows"] if w["caption"] == cases.BANNER_CAPTION]
-    if not banner or not tile_file.exists():
+    tile = machine.bitmap(10)
+    banner = cases.banner_of(box)
+    if banner is None or tile is None:
         return "no banner to check"
     screen = pictures.Picture(shot.read_bytes())
-    tile = pictures.Picture(tile_file.read_bytes())
-    failures = pictures.judge_banner(screen, tile, banner[0], [box["box"]["rect"]])
+    failures = pictures.judge_banner(screen, tile, banner, [box["box"]["rect"]])
     if failures:
         return "; ".join(failures)
-    return (f"caption \"{banner[0]['caption']}\", light red hatch RGB(255,122,122) and the "
+    return (f"caption \"{banner['caption']}\", light red hatch RGB(255,122,122) and the "
             f"{tile.width}x{tile.height} picture tiled from the corner: as intended")
 
 

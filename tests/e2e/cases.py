@@ -15,6 +15,13 @@ UNSUPPORTED_TEXT = "It need Win95 Platform.."
 DEFAULT_CAPTION = "Error"
 
 
+def banner_of(box_event):
+    """The banner among the program's windows that the pilot saw with a box;
+    None when it was not there."""
+    windows = [w for w in box_event["mainWindows"] if w["caption"] == BANNER_CAPTION]
+    return windows[0] if windows else None
+
+
 def prompt_text(version):
     return (f"Your OS now is {version} \n\r If you want update TX chip info, \n\r "
             "pls select OK else select Cancel..")

@@ -8,6 +8,7 @@ import shutil
 import time
 from pathlib import Path
 
+import pictures
 from wineenv import WineError, registry_string, windows_path
 
 ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
@@ -171,6 +172,13 @@ class Machine:
             except OSError:
                 continue
         return False
+
+    def bitmap(self, number):
+        """Bitmap resource `number` of the updater, read from the executable
+        by the pilot; None when the program has none."""
+        out = self.e2e / f"bitmap{number}.bmp"
+        self.prefix.run([PILOT, "bitmap", PROGRAM, str(number), windows_path(out)], check=False)
+        return pictures.Picture(out.read_bytes()) if out.exists() else None
 
     def inf_files(self):
         """Every file of the INF folder named mshdc.*, machine.* or usb.*."""

@@ -21,7 +21,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import cases as catalogue  # noqa: E402
 import pictures  # noqa: E402
 from machine import Machine, Tools, exported_form  # noqa: E402
-from wineenv import Template, XServer, windows_path  # noqa: E402
+from wineenv import Template, XServer  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
@@ -33,11 +33,6 @@ RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
 
 # ---- checks: each gives a list of failure texts ----
 
-def banner_of(box_event):
-    windows = [w for w in box_event["mainWindows"] if w["caption"] == catalogue.BANNER_CAPTION]
-    return windows[0] if windows else None
-
-
 def check_banner(box_event, version):
     failures = []
     windows = box_event["mainWindows"]
@@ -48,7 +43,7 @@ def check_banner(box_event, version):
     if "IME" in box_event["windowClasses"]:
         failures.append(f"input-method window among the program's windows "
                         f"{box_event['windowClasses']}")
-    banner = banner_of(box_event)
+    banner = catalogue.banner_of(box_event)
     if banner is None:
         return failures + [f"no window captioned {catalogue.BANNER_CAPTION!r}"]
     if banner["rect"] != SCREEN_RECT:
@@ -81,7 +76,7 @@ def check_boxes(result, run, version):
                            ("icon", want.icon), ("buttons", want.buttons)):
             if box[key] != value:
                 failures.append(f"box {number}: {key} {box[key]!r}, expected {value!r}")
-        banner = banner_of(box)
+        banner = catalogue.banner_of(box)
         owner_ok = (box["owner"] == banner["hwnd"] if banner and want.owned_by_banner
                     else box["owner"] == 0 and not want.owned_by_banner)
         if not owner_ok:
@@ -114,7 +109,7 @@ def check_pictures(result, tile):
         return ["bitmap 10 could not be read from the program"]
     failures = []
     for box in result.boxes():
-        banner = banner_of(box)
+        banner = catalogue.banner_of(box)
         shot = result.shots / box["shot"] if box["shot"] else None
         if banner is None or shot is None or not shot.exists():
             failures.append(f"box {box['index']}: no picture of the banner")
@@ -210,12 +205,7 @@ class Suite:
         when the program has none."""
         prefix = self.template.clone(self.work / "bitmap-prefix", display)
         try:
-            out = prefix.path / "bitmap10.bmp"
-            shutil.copy2(self.tools.program, prefix.drive_c / "txinfupd.exe")
-            shutil.copy2(self.tools.pilot, prefix.drive_c / "boxpilot.exe")
-            prefix.run([r"C:\boxpilot.exe", "bitmap", r"C:\txinfupd.exe", "10", windows_path(out)],
-                       check=False)
-            return pictures.Picture(out.read_bytes()) if out.exists() else None
+            return Machine(prefix, self.tools).bitmap(10)
         finally:
             prefix.stop_server()
             shutil.rmtree(prefix.path, ignore_errors=True)
