@@ -20,6 +20,8 @@ win::MSGBOXPARAMSA* InfUpdater::GetPromptParams() { return promptParams; }
 
 std::int32_t InfUpdater::GetPlanSelector() { return planSelector; }
 
+std::int32_t InfUpdater::GetError() { return error; }
+
 void InfUpdater::ReleaseDocument() {
   delete lines;
   lines = nullptr;

@@ -69,8 +69,6 @@ void InfUpdater::RunPlan(std::int32_t planId) {
   if (blockFailed != 0) error = 1;
 }
 
-std::int32_t InfUpdater::GetError() { return error; }
-
 void InfUpdater::ApplyFileEntry(std::int32_t entryId) {
   Text entry;
   if (ReadString(entryId, entry) != StringRead::kFound) {
