@@ -5,14 +5,6 @@
 
 #include "host/posix/BuiltInStrings.h"
 
-namespace {
-
-win::HINSTANCE ProgramInstance() {
-  return reinterpret_cast<win::HINSTANCE>(std::uintptr_t{0x400000});
-}
-
-}  // namespace
-
 PosixHost::PosixHost(const std::string& root) : files_(root) {
   for (std::size_t i = 0; i < kBuiltInStringCount; ++i) {
     strings_[kBuiltInStrings[i].id] = kBuiltInStrings[i].text;
@@ -20,13 +12,13 @@ PosixHost::PosixHost(const std::string& root) : files_(root) {
 }
 
 win::HINSTANCE PosixHost::GetModuleHandleA(const char* moduleName) {
-  return moduleName == nullptr ? ProgramInstance() : nullptr;
+  return moduleName == nullptr ? ScriptedDesktop::ProgramInstance() : nullptr;
 }
 
 std::uint32_t PosixHost::GetModuleFileNameA(win::HINSTANCE module, char* buffer,
                                             std::uint32_t size) {
   static const char kName[] = "C:\\TXINFUPD.EXE";
-  if (module != nullptr && module != ProgramInstance()) return 0;
+  if (module != nullptr && module != ScriptedDesktop::ProgramInstance()) return 0;
   if (size == 0) return 0;
   const std::uint32_t length = std::min<std::uint32_t>(sizeof kName - 1, size - 1);
   std::memcpy(buffer, kName, length);
@@ -38,7 +30,8 @@ std::uint32_t PosixHost::GetModuleFileNameA(win::HINSTANCE module, char* buffer,
 // an absent string has length 0.
 int PosixHost::LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
                            int bufferSize) {
-  if (instance != ProgramInstance() || buffer == nullptr || bufferSize <= 0) return 0;
+  if (instance != ScriptedDesktop::ProgramInstance() || buffer == nullptr || bufferSize <= 0)
+    return 0;
   const auto found = strings_.find(static_cast<std::uint16_t>(id));
   const std::string text = found == strings_.end() ? std::string() : found->second;
   const int length = std::min<int>(static_cast<int>(text.size()), bufferSize - 1);

@@ -19,6 +19,7 @@ std::uintptr_t nextWindowHandle = 0x500000;
 std::uintptr_t nextGdiHandle = 0x100000;
 std::uint16_t nextClassAtom = 0xC000;
 
+constexpr std::uintptr_t kProgramInstance = 0x400000;
 constexpr std::uintptr_t kStockBitmap = 0xF0000;
 constexpr std::uintptr_t kStockBrush = 0xF0004;
 constexpr std::uintptr_t kSystemCursorBase = 0x10000;
@@ -158,6 +159,10 @@ int ScriptedDesktop::OpenWindowCount() const {
 const ScriptedDesktop::WindowClass* ScriptedDesktop::FindClass(const std::string& name) const {
   const auto found = classes_.find(name);
   return found == classes_.end() ? nullptr : &found->second;
+}
+
+win::HINSTANCE ScriptedDesktop::ProgramInstance() {
+  return FromValue<win::HINSTANCE>(kProgramInstance);
 }
 
 win::HCURSOR ScriptedDesktop::SystemCursor(std::uint16_t id) {

@@ -52,9 +52,8 @@ class ScriptedDesktop {
   void SetBitmapPresent(std::uint16_t id, bool present);
   void SetIconPresent(std::uint16_t id, bool present);
   void SetCursorPresent(std::uint16_t id, bool present);
-  // The module whose resources these are.
-  void SetProgramInstance(win::HINSTANCE instance) { programInstance_ = instance; }
-  win::HINSTANCE ProgramInstance() const { return programInstance_; }
+  // The module whose resources these are: the program's own.
+  static win::HINSTANCE ProgramInstance();
 
   // (0, 0, 1024, 740) unless set otherwise.
   void SetWorkArea(const win::RECT& area) { workArea_ = area; }
@@ -216,7 +215,7 @@ class ScriptedDesktop {
   Window* LiveWindow(win::HWND handle);
   win::LRESULT Deliver(Window& window, std::uint32_t message, win::WPARAM wParam,
                        win::LPARAM lParam);
-  bool IsProgram(win::HINSTANCE instance) const { return instance == programInstance_; }
+  static bool IsProgram(win::HINSTANCE instance) { return instance == ProgramInstance(); }
   std::uintptr_t NewGdiHandle();
   GdiObject* FindGdi(std::uintptr_t handle);
   int AnswerBox(Box box);
@@ -228,7 +227,6 @@ class ScriptedDesktop {
   std::set<std::uint16_t> bitmaps_ = {10};
   std::set<std::uint16_t> icons_ = {10, 12, 13};
   std::set<std::uint16_t> cursors_ = {11};
-  win::HINSTANCE programInstance_ = reinterpret_cast<win::HINSTANCE>(std::uintptr_t{0x400000});
   win::RECT workArea_ = {0, 0, 1024, 740};
   bool failWorkArea_ = false;
   bool userClosesWindows_ = false;
