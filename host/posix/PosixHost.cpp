@@ -2,8 +2,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "host/posix/BuiltInStrings.h"
+
+namespace {
+
+// Copies as much of `text` as fits in `size` (at least 1) bytes,
+// zero-terminated, as the module-name and string-table calls do; gives the
+// length copied.
+std::size_t CopyCut(std::string_view text, char* buffer, std::size_t size) {
+  const std::size_t length = std::min(text.size(), size - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return length;
+}
+
+}  // namespace
 
 PosixHost::PosixHost(const std::string& root) : files_(root) {
   for (std::size_t i = 0; i < kBuiltInStringCount; ++i) {
@@ -17,27 +32,19 @@ win::HINSTANCE PosixHost::GetModuleHandleA(const char* moduleName) {
 
 std::uint32_t PosixHost::GetModuleFileNameA(win::HINSTANCE module, char* buffer,
                                             std::uint32_t size) {
-  static const char kName[] = "C:\\TXINFUPD.EXE";
   if (module != nullptr && module != ScriptedDesktop::ProgramInstance()) return 0;
   if (size == 0) return 0;
-  const std::uint32_t length = std::min<std::uint32_t>(sizeof kName - 1, size - 1);
-  std::memcpy(buffer, kName, length);
-  buffer[length] = '\0';
-  return length;
+  return static_cast<std::uint32_t>(CopyCut("C:\\TXINFUPD.EXE", buffer, size));
 }
 
-// Copies as much of the string as fits, zero-terminated, like LoadStringA;
-// an absent string has length 0.
+// An absent string has length 0.
 int PosixHost::LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
                            int bufferSize) {
-  if (instance != ScriptedDesktop::ProgramInstance() || buffer == nullptr || bufferSize <= 0)
-    return 0;
+  if (instance != ScriptedDesktop::ProgramInstance()) return 0;
+  if (buffer == nullptr || bufferSize <= 0) return 0;
   const auto found = strings_.find(static_cast<std::uint16_t>(id));
-  const std::string text = found == strings_.end() ? std::string() : found->second;
-  const int length = std::min<int>(static_cast<int>(text.size()), bufferSize - 1);
-  std::memcpy(buffer, text.data(), static_cast<std::size_t>(length));
-  buffer[length] = '\0';
-  return length;
+  const std::string_view text = found == strings_.end() ? std::string_view() : found->second;
+  return static_cast<int>(CopyCut(text, buffer, static_cast<std::size_t>(bufferSize)));
 }
 
 std::uint32_t PosixHost::GetLastError() { return files_.GetLastError(); }
