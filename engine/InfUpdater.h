@@ -64,6 +64,10 @@ class InfUpdater : public CObject {
   void SetInfDir();
   StringRead ReadString(std::int64_t id, Text& text);
   void FailForMemory();
+  // Readies `script` for the cut of its first field and gives the position
+  // of the blank that ends it; kNotFound, with `error` at 1, when the script
+  // holds no field or memory ran out.
+  std::size_t FirstFieldEnd(Text& script);
   bool CutFileName(Text& entry, Text& fileName);
   bool MergeBlocks(Text& entry);
   LineList::Position AppendLine(Text& line);

@@ -24,28 +24,38 @@ std::int32_t ParseDecimal(const Text& text, std::size_t end) {
                                                                  : kLargestMagnitude - 1);
 }
 
+// Drops the first field, which ends at `end`, and the white space after it.
+void DropFirstField(Text& script, std::size_t end) {
+  script.EraseFront(end);
+  script.TrimLeadingWhiteSpace();
+}
+
 }  // namespace
 
 std::int32_t InfUpdater::NextNumber(Text& script) {
   error = 0;
-  if (!script.Append(' ')) {
-    FailForMemory();
-    return 0;
-  }
-  script.TrimLeadingWhiteSpace();
-  const std::size_t blank = script.Find(' ');
-  if (blank == Text::kNotFound) {
-    error = 1;
-    return 0;
-  }
+  const std::size_t blank = FirstFieldEnd(script);
+  if (blank == Text::kNotFound) return 0;
   const std::int32_t value = ParseDecimal(script, blank);
   if (value == 0) {
     error = 1;
     return 0;
   }
-  script.EraseFront(blank);
-  script.TrimLeadingWhiteSpace();
+  DropFirstField(script, blank);
   return value;
+}
+
+// A blank goes after the last field, so that every field ends in one; only
+// the blank separates fields, a tab does not.
+std::size_t InfUpdater::FirstFieldEnd(Text& script) {
+  if (!script.Append(' ')) {
+    FailForMemory();
+    return Text::kNotFound;
+  }
+  script.TrimLeadingWhiteSpace();
+  const std::size_t blank = script.Find(' ');
+  if (blank == Text::kNotFound) error = 1;
+  return blank;
 }
 
 // An empty `infDir` means that the Windows directory could not be had: the
@@ -89,22 +99,13 @@ void InfUpdater::ApplyFileEntry(std::int32_t entryId) {
 
 // Cuts the file name, the entry's first field, from the front of `entry`.
 bool InfUpdater::CutFileName(Text& entry, Text& fileName) {
-  if (!entry.Append(' ')) {
-    FailForMemory();
-    return false;
-  }
-  entry.TrimLeadingWhiteSpace();
-  const std::size_t blank = entry.Find(' ');
-  if (blank == Text::kNotFound) {
-    error = 1;
-    return false;
-  }
+  const std::size_t blank = FirstFieldEnd(entry);
+  if (blank == Text::kNotFound) return false;
   if (!fileName.Assign(entry.Data(), blank)) {
     FailForMemory();
     return false;
   }
-  entry.EraseFront(blank);
-  entry.TrimLeadingWhiteSpace();
+  DropFirstField(entry, blank);
   return true;
 }
 
