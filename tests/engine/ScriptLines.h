@@ -1,8 +1,6 @@
-// The lines of the stored update script, spelled out byte for byte, and
-// helpers to write INF texts as lists of lines.
+// The lines of the stored update script, spelled out byte for byte.
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -88,12 +86,3 @@ inline std::vector<std::string> Block230() {
 }
 
 }  // namespace script
-
-// The lines joined into a file's bytes, each followed by CR LF.
-inline std::string Crlf(std::initializer_list<std::vector<std::string>> parts) {
-  std::string bytes;
-  for (const std::vector<std::string>& part : parts) {
-    for (const std::string& line : part) bytes += line + "\r\n";
-  }
-  return bytes;
-}

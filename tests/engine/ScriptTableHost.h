@@ -15,11 +15,9 @@ class ScriptTableHost : public ForwardingHost {
   explicit ScriptTableHost(HostServices& inner) : ForwardingHost(inner) {}
 
   void Set(std::uint32_t id, const std::string& text) { strings_[id] = text; }
-  int LoadCalls() const { return loadCalls_; }
 
   int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
                   int bufferSize) override {
-    ++loadCalls_;
     const auto found = strings_.find(id);
     if (found == strings_.end())
       return ForwardingHost::LoadStringA(instance, id, buffer, bufferSize);
@@ -32,5 +30,4 @@ class ScriptTableHost : public ForwardingHost {
 
  private:
   std::map<std::uint32_t, std::string> strings_;
-  int loadCalls_ = 0;
 };
