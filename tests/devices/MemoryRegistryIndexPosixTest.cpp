@@ -46,18 +46,27 @@ class SubkeyIndexTest : public ::testing::Test {
     ASSERT_TRUE(registry_.CreateKey(std::string(kPciPath) + "\\" + name));
   }
 
+  // The subkey of `key` at `index`: the enumeration's result, the name
+  // into `name`.
+  std::int32_t NameAt(win::HKEY key, std::uint32_t index, std::string* name) {
+    char buffer[256];
+    std::uint32_t size = sizeof buffer;
+    const std::int32_t result =
+        registry_.RegEnumKeyExA(key, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+    *name = result == kSuccess ? std::string(buffer, size) : std::string();
+    return result;
+  }
+
   // Every subkey by index, then the index past the last one.
   std::vector<std::string> Enumerated() {
     std::vector<std::string> names;
     for (std::uint32_t index = 0;; ++index) {
-      char name[256];
-      std::uint32_t size = sizeof name;
-      const std::int32_t result =
-          registry_.RegEnumKeyExA(pci_, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+      std::string name;
+      const std::int32_t result = NameAt(pci_, index, &name);
       if (result == kNoMoreItems) return names;
       EXPECT_EQ(result, kSuccess) << "index " << index;
       if (result != kSuccess) return names;
-      names.emplace_back(name, size);
+      names.push_back(name);
     }
   }
 
@@ -116,12 +125,10 @@ TEST_F(SubkeyIndexTest, SweepingDeletesKeepTheOrderOfTheRest) {
       ++index;
       continue;
     }
-    char name[256];
-    std::uint32_t size = sizeof name;
-    ASSERT_EQ(registry_.RegEnumKeyExA(pci_, index, name, &size, nullptr, nullptr, nullptr, nullptr),
-              kSuccess);
-    ASSERT_EQ(std::string(name, size), model[i]);
-    ASSERT_EQ(registry_.RegDeleteKeyA(pci_, name), kSuccess);
+    std::string name;
+    ASSERT_EQ(NameAt(pci_, index, &name), kSuccess);
+    ASSERT_EQ(name, model[i]);
+    ASSERT_EQ(registry_.RegDeleteKeyA(pci_, name.c_str()), kSuccess);
   }
   EXPECT_EQ(Enumerated(), kept);
 }
@@ -135,11 +142,9 @@ TEST_F(SubkeyIndexTest, HandlesSurviveTheSqueezeOfDeletedSlots) {
     ASSERT_EQ(registry_.RegDeleteKeyA(pci_, ("k" + std::to_string(i)).c_str()), kSuccess);
   }
   EXPECT_EQ(Enumerated(), std::vector<std::string>{"Last"});
-  char name[256];
-  std::uint32_t size = sizeof name;
-  EXPECT_EQ(registry_.RegEnumKeyExA(last, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            kSuccess);
-  EXPECT_EQ(std::string(name, size), "Child");
+  std::string name;
+  EXPECT_EQ(NameAt(last, 0, &name), kSuccess);
+  EXPECT_EQ(name, "Child");
   Create("K0");
   EXPECT_EQ(Enumerated(), (std::vector<std::string>{"Last", "K0"}));
   EXPECT_EQ(registry_.RegCloseKey(last), kSuccess);
