@@ -49,12 +49,27 @@ class Banner : public testing::Test {
     host.SendMessageA(banner->GetSafeHwnd(), win::kWmPaint, 0, 0);
   }
 
+  // A banner shown and updated as the program does, which paints it at once.
+  BannerFrame* OpenShown() {
+    BannerFrame* banner = Open();
+    host.ShowWindow(banner->GetSafeHwnd(), 10);
+    host.UpdateWindow(banner->GetSafeHwnd());
+    return banner;
+  }
+
   void Close(BannerFrame* banner) { host.SendMessageA(banner->GetSafeHwnd(), win::kWmClose, 0, 0); }
 
   std::vector<Tile> Tiles() const {
     std::vector<Tile> tiles;
     for (const ScriptedDesktop::Blit& blit : desktop.Blits()) tiles.push_back({blit.x, blit.y});
     return tiles;
+  }
+
+  // A paint given up before it drew anything: the window counts as painted.
+  void ExpectPaintAbandoned(BannerFrame* banner) {
+    EXPECT_FALSE(desktop.FindWindow(banner->GetSafeHwnd())->needsPaint);
+    EXPECT_THAT(desktop.Boxes(), IsEmpty());
+    EXPECT_THAT(desktop.Fills(), IsEmpty());
   }
 
   // Everything that a banner made is released once it is closed.
@@ -387,32 +402,24 @@ TEST_F(Banner, CaptionsTheBoxWithTheApplicationsName) {
 
 TEST_F(Banner, AbandonsAPaintWithoutAContext) {
   desktop.FailBeginPaint(true);
-  BannerFrame* banner = Open();
-  host.ShowWindow(banner->GetSafeHwnd(), 10);
-  host.UpdateWindow(banner->GetSafeHwnd());
+  BannerFrame* banner = OpenShown();
 
   EXPECT_THAT(desktop.CallsOf({"BeginPaint", "CreateHatchBrush", "ValidateRect", "EndPaint"}),
               ElementsAre("BeginPaint", "ValidateRect null"));
-  EXPECT_FALSE(desktop.FindWindow(banner->GetSafeHwnd())->needsPaint);
-  EXPECT_THAT(desktop.Boxes(), IsEmpty());
-  EXPECT_THAT(desktop.Fills(), IsEmpty());
+  ExpectPaintAbandoned(banner);
   Close(banner);
   ExpectNothingLeft();
 }
 
 TEST_F(Banner, AbandonsAPaintWithoutItsHatchBrush) {
   desktop.FailHatchBrush(true);
-  BannerFrame* banner = Open();
-  host.ShowWindow(banner->GetSafeHwnd(), 10);
-  host.UpdateWindow(banner->GetSafeHwnd());
+  BannerFrame* banner = OpenShown();
 
   EXPECT_THAT(
       desktop.CallsOf(
           {"BeginPaint", "CreateHatchBrush", "LoadBitmapA", "ValidateRect", "EndPaint"}),
       ElementsAre("BeginPaint", "CreateHatchBrush 2 7a7aff", "EndPaint", "ValidateRect null"));
-  EXPECT_FALSE(desktop.FindWindow(banner->GetSafeHwnd())->needsPaint);
-  EXPECT_THAT(desktop.Boxes(), IsEmpty());
-  EXPECT_THAT(desktop.Fills(), IsEmpty());
+  ExpectPaintAbandoned(banner);
   Close(banner);
   ExpectNothingLeft();
 }
