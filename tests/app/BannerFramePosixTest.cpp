@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -370,7 +371,8 @@ TEST_F(Banner, ShowsTheBoxAndReleasesThePictureWithoutAMemoryContext) {
 // The executable's name without directory and extension captions the box.
 class ModuleNamed : public ForwardingHost {
  public:
-  ModuleNamed(HostServices& inner, std::string name) : ForwardingHost(inner), name_(name) {}
+  ModuleNamed(HostServices& inner, std::string name)
+      : ForwardingHost(inner), name_(std::move(name)) {}
   std::uint32_t GetModuleFileNameA(win::HINSTANCE, char* buffer, std::uint32_t size) override {
     if (name_.empty() || name_.size() >= size) return 0;
     name_.copy(buffer, name_.size());
@@ -394,7 +396,7 @@ TEST_F(Banner, CaptionsTheBoxWithTheApplicationsName) {
   for (const auto& [path, caption] : cases) {
     ModuleNamed named(host, path);
     BannerFrame* banner = Open(named);
-    host.SendMessageA(banner->GetSafeHwnd(), win::kWmPaint, 0, 0);
+    Paint(banner);
     EXPECT_EQ(desktop.Boxes().back().caption, caption) << path;
     Close(banner);
   }

@@ -39,7 +39,7 @@ const char kKnownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7100\\B
 // Places the start of the registry sweep among the desktop's calls.
 class SweepNoting : public ForwardingHost {
  public:
-  SweepNoting(PosixHost& inner) : ForwardingHost(inner), desktop_(inner.Desktop()) {}
+  explicit SweepNoting(PosixHost& inner) : ForwardingHost(inner), desktop_(inner.Desktop()) {}
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result) override {
@@ -96,9 +96,9 @@ class UpdateRun : public testing::Test {
     return files;
   }
 
+  // The program's first window, the banner; none when it was never made.
   win::HWND Banner() const {
-    for (const ScriptedDesktop::Window& window : desktop.Windows()) return window.handle;
-    return nullptr;
+    return desktop.Windows().empty() ? nullptr : desktop.Windows().front().handle;
   }
 
   void ExpectBox(std::size_t index, ScriptedDesktop::Box::Kind kind, win::HWND owner,
