@@ -58,6 +58,14 @@ std::string CursorName(win::HCURSOR cursor) {
   return Hex(value);
 }
 
+void SetPresent(std::set<std::uint16_t>& ids, std::uint16_t id, bool present) {
+  if (present) {
+    ids.insert(id);
+  } else {
+    ids.erase(id);
+  }
+}
+
 std::string ResourceName(const char* name) {
   if (name == nullptr) return "null";
   if (win::IsIntResource(name)) return std::to_string(win::IntResourceId(name));
@@ -105,27 +113,15 @@ void ScriptedDesktop::QueueBoxAnswers(const std::vector<int>& answers) {
 }
 
 void ScriptedDesktop::SetBitmapPresent(std::uint16_t id, bool present) {
-  if (present) {
-    bitmaps_.insert(id);
-  } else {
-    bitmaps_.erase(id);
-  }
+  SetPresent(bitmaps_, id, present);
 }
 
 void ScriptedDesktop::SetIconPresent(std::uint16_t id, bool present) {
-  if (present) {
-    icons_.insert(id);
-  } else {
-    icons_.erase(id);
-  }
+  SetPresent(icons_, id, present);
 }
 
 void ScriptedDesktop::SetCursorPresent(std::uint16_t id, bool present) {
-  if (present) {
-    cursors_.insert(id);
-  } else {
-    cursors_.erase(id);
-  }
+  SetPresent(cursors_, id, present);
 }
 
 // ---- Record ----
@@ -268,14 +264,26 @@ int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
 
 // ---- Cursors and icons ----
 
-win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
+// A system cursor or icon (no instance) comes in any number; one of the
+// program's only when it exists. The handle is the kind's base plus the
+// number, 0 when there is none.
+std::uintptr_t ScriptedDesktop::LoadCursorOrIcon(const std::string& call, win::HINSTANCE instance,
+                                                 const char* name,
+                                                 const std::set<std::uint16_t>& present,
+                                                 std::uintptr_t systemBase,
+                                                 std::uintptr_t programBase) {
   const bool system = instance == nullptr;
-  Record(std::string("LoadCursorA ") + (system ? "system " : "program ") + ResourceName(name));
-  if (name == nullptr || !win::IsIntResource(name)) return nullptr;
+  Record(call + (system ? " system " : " program ") + ResourceName(name));
+  if (name == nullptr || !win::IsIntResource(name)) return 0;
   const std::uint16_t id = win::IntResourceId(name);
-  if (system) return SystemCursor(id);
-  if (!IsProgram(instance) || cursors_.count(id) == 0) return nullptr;
-  return ProgramCursor(id);
+  if (system) return systemBase + id;
+  if (!IsProgram(instance) || present.count(id) == 0) return 0;
+  return programBase + id;
+}
+
+win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
+  return FromValue<win::HCURSOR>(LoadCursorOrIcon("LoadCursorA", instance, name, cursors_,
+                                                  kSystemCursorBase, kProgramCursorBase));
 }
 
 win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR cursor) {
@@ -297,13 +305,8 @@ std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND handle, int index, st
 }
 
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
-  const bool system = instance == nullptr;
-  Record(std::string("LoadIconA ") + (system ? "system " : "program ") + ResourceName(name));
-  if (name == nullptr || !win::IsIntResource(name)) return nullptr;
-  const std::uint16_t id = win::IntResourceId(name);
-  if (system) return FromValue<win::HICON>(kSystemIconBase + id);
-  if (!IsProgram(instance) || icons_.count(id) == 0) return nullptr;
-  return ProgramIcon(id);
+  return FromValue<win::HICON>(
+      LoadCursorOrIcon("LoadIconA", instance, name, icons_, kSystemIconBase, kProgramIconBase));
 }
 
 // ---- Window classes and windows ----

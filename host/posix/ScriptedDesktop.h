@@ -219,6 +219,9 @@ class ScriptedDesktop {
   std::uintptr_t NewGdiHandle();
   GdiObject* FindGdi(std::uintptr_t handle);
   int AnswerBox(Box box);
+  std::uintptr_t LoadCursorOrIcon(const std::string& call, win::HINSTANCE instance,
+                                  const char* name, const std::set<std::uint16_t>& present,
+                                  std::uintptr_t systemBase, std::uintptr_t programBase);
   void Record(const std::string& line) { calls_.push_back(line); }
 
   win::OSVERSIONINFOA version_ = Windows95(0x040003B6);
