@@ -1,5 +1,7 @@
 #include "devices/UnknownDevicePurge.h"
 
+#include "engine/Text.h"
+
 namespace {
 
 constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
@@ -17,8 +19,6 @@ constexpr char kClassValueName[] = "Class";
 constexpr char kUnknownClass[] = "Unknown";
 constexpr std::uint32_t kUnknownClassLength = sizeof kUnknownClass - 1;
 
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The text is what the value holds up to its first zero byte, or all of the
 // returned bytes when there is none: a value that fills the buffer without
 // a terminator is never read past its end.
@@ -27,7 +27,7 @@ bool SpellsUnknown(const std::uint8_t* value, std::uint32_t size) {
   while (length < size && value[length] != 0) ++length;
   if (length != kUnknownClassLength) return false;
   for (std::uint32_t i = 0; i < length; ++i) {
-    if (FoldCase(static_cast<char>(value[i])) != FoldCase(kUnknownClass[i])) return false;
+    if (LowerAscii(static_cast<char>(value[i])) != LowerAscii(kUnknownClass[i])) return false;
   }
   return true;
 }

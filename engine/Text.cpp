@@ -4,6 +4,10 @@
 
 bool IsWhiteSpace(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
+char LowerAscii(char byte) {
+  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
 std::size_t ZeroTerminatedLength(const char* text) {
   std::size_t length = 0;
   while (text[length] != '\0') ++length;

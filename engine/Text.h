@@ -58,5 +58,7 @@ class Text {
 };
 
 bool IsWhiteSpace(char byte);
+// The byte with A to Z made a to z; every other byte as it is.
+char LowerAscii(char byte);
 std::size_t ZeroTerminatedLength(const char* text);
 void CopyBytes(void* target, const void* source, std::size_t count);

@@ -18,10 +18,6 @@ std::size_t ExtensionDot(const Text& fullPath) {
   return dot;
 }
 
-char LowerAscii(char byte) {
-  return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + 32) : byte;
-}
-
 bool ExtensionIsTmp(const Text& fullPath, std::size_t dot) {
   constexpr char kTmp[] = "tmp";
   if (fullPath.Length() - dot - 1 != 3) return false;
