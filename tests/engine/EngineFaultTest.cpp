@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "InfTexts.h"
-#include "ScriptTableHost.h"
 #include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 #include "support/WindowsDirectoryHost.h"

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "InfTexts.h"
-#include "ScriptTableHost.h"
 #include "support/FileCallRecorder.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 

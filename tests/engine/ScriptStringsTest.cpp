@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "ScriptLines.h"
-#include "ScriptTableHost.h"
 #include "engine/ScriptStrings.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 

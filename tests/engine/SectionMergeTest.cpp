@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "ScriptLines.h"
-#include "ScriptTableHost.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 

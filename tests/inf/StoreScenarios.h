@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "engine/InfUpdater.h"
-#include "engine/ScriptTableHost.h"
 #include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 
 namespace store {
