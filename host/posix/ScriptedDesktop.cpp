@@ -58,6 +58,17 @@ std::string CursorName(win::HCURSOR cursor) {
   return Hex(value);
 }
 
+win::OSVERSIONINFOA VersionRecord(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
+                                  std::uint32_t build) {
+  win::OSVERSIONINFOA version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  version.dwMajorVersion = major;
+  version.dwMinorVersion = minor;
+  version.dwBuildNumber = build;
+  version.dwPlatformId = platform;
+  return version;
+}
+
 void SetPresent(std::set<std::uint16_t>& ids, std::uint16_t id, bool present) {
   if (present) {
     ids.insert(id);
@@ -77,33 +88,17 @@ std::string ResourceName(const char* name) {
 // ---- Script ----
 
 win::OSVERSIONINFOA ScriptedDesktop::Windows95(std::uint32_t buildNumber) {
-  win::OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  version.dwMajorVersion = buildNumber >> 24;
-  version.dwMinorVersion = (buildNumber >> 16) & 0xFF;
-  version.dwBuildNumber = buildNumber;
-  version.dwPlatformId = win::kVerPlatformWin32Windows;
-  return version;
+  return VersionRecord(win::kVerPlatformWin32Windows, buildNumber >> 24, (buildNumber >> 16) & 0xFF,
+                       buildNumber);
 }
 
 win::OSVERSIONINFOA ScriptedDesktop::WindowsNt(std::uint32_t major, std::uint32_t minor,
                                                std::uint32_t build) {
-  win::OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  version.dwMajorVersion = major;
-  version.dwMinorVersion = minor;
-  version.dwBuildNumber = build;
-  version.dwPlatformId = win::kVerPlatformWin32Nt;
-  return version;
+  return VersionRecord(win::kVerPlatformWin32Nt, major, minor, build);
 }
 
 win::OSVERSIONINFOA ScriptedDesktop::Win32s() {
-  win::OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  version.dwMajorVersion = 3;
-  version.dwMinorVersion = 10;
-  version.dwPlatformId = win::kVerPlatformWin32s;
-  return version;
+  return VersionRecord(win::kVerPlatformWin32s, 3, 10, 0);
 }
 
 void ScriptedDesktop::SetVersion(const win::OSVERSIONINFOA& version) { version_ = version; }
