@@ -19,7 +19,9 @@ constexpr std::uint32_t kBannerStyle =
 constexpr std::int32_t kFallbackWidth = 640;
 constexpr std::int32_t kFallbackHeight = 480;
 
-void AppendHex(char*& out, std::uintptr_t value) {
+// Writes `value` in upper-case hexadecimal, without leading zeros; gives the
+// position after the last digit.
+char* PutHex(char* out, std::uintptr_t value) {
   static const char kDigits[] = "0123456789ABCDEF";
   char digits[2 * sizeof value];
   int count = 0;
@@ -28,10 +30,7 @@ void AppendHex(char*& out, std::uintptr_t value) {
     value >>= 4;
   } while (value != 0);
   while (count > 0) *out++ = digits[--count];
-}
-
-void AppendText(char*& out, const char* text) {
-  while (*text != '\0') *out++ = *text++;
+  return out;
 }
 
 template <typename Handle>
@@ -44,16 +43,16 @@ std::uintptr_t HandleValue(Handle handle) {
 constexpr std::size_t kClassNameSize = 3 + 5 + 5 * 16 + 1;
 void FormClassName(char* out, win::HINSTANCE instance, win::HCURSOR cursor, win::HBRUSH brush,
                    win::HICON icon) {
-  AppendText(out, "Afx:");
-  AppendHex(out, HandleValue(instance));
-  AppendText(out, ":");
-  AppendHex(out, kClassStyle);
-  AppendText(out, ":");
-  AppendHex(out, HandleValue(cursor));
-  AppendText(out, ":");
-  AppendHex(out, HandleValue(brush));
-  AppendText(out, ":");
-  AppendHex(out, HandleValue(icon));
+  out = PutText(out, "Afx:");
+  out = PutHex(out, HandleValue(instance));
+  out = PutText(out, ":");
+  out = PutHex(out, kClassStyle);
+  out = PutText(out, ":");
+  out = PutHex(out, HandleValue(cursor));
+  out = PutText(out, ":");
+  out = PutHex(out, HandleValue(brush));
+  out = PutText(out, ":");
+  out = PutHex(out, HandleValue(icon));
   *out = '\0';
 }
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/InfUpdater.h"
+#include "engine/Text.h"
 
 namespace {
 
@@ -26,11 +27,6 @@ char* PutDecimal(char* out, std::int32_t value, int minDigits) {
   } while (magnitude != 0);
   while (count < minDigits) digits[count++] = '0';
   while (count > 0) *out++ = digits[--count];
-  return out;
-}
-
-char* PutText(char* out, const char* text) {
-  while (*text != '\0') *out++ = *text++;
   return out;
 }
 

@@ -20,6 +20,12 @@ void CopyBytes(void* target, const void* source, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) to[i] = from[i];
 }
 
+char* PutText(char* out, const char* text) {
+  const std::size_t length = ZeroTerminatedLength(text);
+  CopyBytes(out, text, length);
+  return out + length;
+}
+
 Text::Text(Text&& other) noexcept
     : bytes_(other.bytes_), length_(other.length_), capacity_(other.capacity_) {
   other.bytes_ = nullptr;

@@ -62,3 +62,6 @@ bool IsWhiteSpace(char byte);
 char LowerAscii(char byte);
 std::size_t ZeroTerminatedLength(const char* text);
 void CopyBytes(void* target, const void* source, std::size_t count);
+// Copies `text` to `out` without its terminating zero; gives the position
+// after the last byte copied.
+char* PutText(char* out, const char* text);
