@@ -18,12 +18,9 @@ struct PlanRun {
   Files after;
 };
 
-PlanRun RunPlanOn(TestMachine& machine, const std::string& fileName = store::kOwnName) {
-  ScriptTableHost strings(machine.Host());
-  store::InstallPlan(strings, fileName);
-  InfUpdater engine(strings, nullptr);
-  engine.RunPlan(store::kPlan);
-  return PlanRun{engine.GetError(), store::Snap(machine)};
+PlanRun RunPlanOn(TestMachine& machine) {
+  const std::int32_t error = store::RunPlan(machine.Host());
+  return PlanRun{error, store::Snap(machine)};
 }
 
 // A text without the line [Strings]: the plan appends its three lines.
@@ -90,13 +87,7 @@ TEST(HugeInput, NamesTooLongForAPathFailThePlanWithNothingWritten) {
     machine.WriteInf(store::kOwnName, store::kOldText);
     const std::string name = std::string(length - 4, 'n') + ".inf";
     FaultInjectingHost tracked(machine.Host());
-    ScriptTableHost strings(tracked);
-    store::InstallPlan(strings, name);
-    {
-      InfUpdater engine(strings, nullptr);
-      engine.RunPlan(store::kPlan);
-      EXPECT_EQ(engine.GetError(), 1);
-    }
+    EXPECT_EQ(store::RunPlan(tracked, name), 1);
     EXPECT_EQ(tracked.OpenHandleCount(), 0);
     EXPECT_TRUE(store::Snap(machine) == (Files{{store::kOwnName, store::kOldText}}));
   }

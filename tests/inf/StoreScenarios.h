@@ -97,6 +97,15 @@ inline void InstallPlan(ScriptTableHost& strings, const std::string& fileName = 
   strings.Set(9013, "B=\"2\"");
 }
 
+// Runs plan kPlan on `fileName` through `host`; gives the plan's `error`.
+inline std::int32_t RunPlan(HostServices& host, const std::string& fileName = kOwnName) {
+  ScriptTableHost strings(host);
+  InstallPlan(strings, fileName);
+  InfUpdater engine(strings, nullptr);
+  engine.RunPlan(kPlan);
+  return engine.GetError();
+}
+
 // What the plan appends to a text that has no line [Strings].
 inline const std::string kAppended = "[Strings]\r\nA=\"1\"\r\nB=\"2\"\r\n";
 

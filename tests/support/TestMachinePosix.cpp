@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include "TestMachine.h"
@@ -56,10 +56,13 @@ void TestMachine::WriteInf(const std::string& name, const std::string& bytes) {
   ASSERT_TRUE(file.good()) << "cannot write " << name;
 }
 
+// In one piece: byte by byte, a file of many megabytes takes seconds.
 std::string TestMachine::ReadInf(const std::string& name) const {
   std::ifstream file(InfDir() / name, std::ios::binary);
   EXPECT_TRUE(file.is_open()) << "cannot read " << name;
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
 }
 
 bool TestMachine::InfExists(const std::string& name) const { return fs::exists(InfDir() / name); }
