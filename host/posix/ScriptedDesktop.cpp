@@ -507,6 +507,20 @@ ScriptedDesktop::GdiObject* ScriptedDesktop::FindGdi(std::uintptr_t handle) {
   return found == gdiObjects_.end() ? nullptr : &found->second;
 }
 
+ScriptedDesktop::GdiObject* ScriptedDesktop::FindMemoryDc(win::HDC dc) {
+  GdiObject* found = FindGdi(Value(dc));
+  return found != nullptr && found->kind == GdiObject::Kind::kMemoryDc ? found : nullptr;
+}
+
+// The memory context that holds one of the program's bitmaps (one at most),
+// 0 when none does.
+std::uintptr_t ScriptedDesktop::ContextHolding(std::uintptr_t bitmap) const {
+  for (const auto& [handle, entry] : gdiObjects_) {
+    if (entry.kind == GdiObject::Kind::kMemoryDc && entry.selected == bitmap) return handle;
+  }
+  return 0;
+}
+
 win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) {
   Record("BeginPaint");
   Window* window = LiveWindow(handle);
@@ -559,9 +573,7 @@ win::HBRUSH ScriptedDesktop::CreateHatchBrush(int style, win::COLORREF color) {
 int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) {
   Record("FillRect");
   const GdiObject* object = FindGdi(Value(brush));
-  const bool paintable =
-      paintDcs_.count(Value(dc)) != 0 ||
-      (FindGdi(Value(dc)) != nullptr && FindGdi(Value(dc))->kind == GdiObject::Kind::kMemoryDc);
+  const bool paintable = paintDcs_.count(Value(dc)) != 0 || FindMemoryDc(dc) != nullptr;
   if (rect == nullptr || object == nullptr || object->kind != GdiObject::Kind::kBrush ||
       !paintable) {
     gdiFaults_.push_back("FillRect with no context, rectangle or brush");
@@ -580,11 +592,9 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
     gdiFaults_.push_back("DeleteObject of an unknown object " + Hex(handle));
     return false;
   }
-  for (const auto& [other, entry] : gdiObjects_) {
-    if (entry.kind == GdiObject::Kind::kMemoryDc && entry.selected == handle) {
-      gdiFaults_.push_back("DeleteObject of a bitmap still selected into a context");
-      return false;
-    }
+  if (ContextHolding(handle) != 0) {
+    gdiFaults_.push_back("DeleteObject of a bitmap still selected into a context");
+    return false;
   }
   gdiObjects_.erase(handle);
   return true;
@@ -637,8 +647,8 @@ win::HDC ScriptedDesktop::CreateCompatibleDC(win::HDC) {
 win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
   Record("SelectObject");
   const std::uintptr_t handle = Value(object);
-  GdiObject* context = FindGdi(Value(dc));
-  if (context == nullptr || context->kind != GdiObject::Kind::kMemoryDc) {
+  GdiObject* context = FindMemoryDc(dc);
+  if (context == nullptr) {
     const GdiObject* brush = FindGdi(handle);
     const bool ok = paintDcs_.count(Value(dc)) != 0 && brush != nullptr &&
                     brush->kind == GdiObject::Kind::kBrush;
@@ -648,12 +658,8 @@ win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
   const bool isBitmap =
       handle == kStockBitmap || (bitmap != nullptr && bitmap->kind == GdiObject::Kind::kBitmap);
   if (!isBitmap) return nullptr;
-  for (const auto& [other, entry] : gdiObjects_) {
-    if (handle != kStockBitmap && entry.kind == GdiObject::Kind::kMemoryDc &&
-        entry.selected == handle && other != Value(dc)) {
-      return nullptr;
-    }
-  }
+  const std::uintptr_t holder = handle == kStockBitmap ? 0 : ContextHolding(handle);
+  if (holder != 0 && holder != Value(dc)) return nullptr;
   const std::uintptr_t previous = context->selected;
   context->selected = handle;
   return FromValue<win::HGDIOBJ>(previous);
@@ -671,8 +677,8 @@ bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int heigh
 
 bool ScriptedDesktop::DeleteDC(win::HDC dc) {
   Record("DeleteDC");
-  const GdiObject* context = FindGdi(Value(dc));
-  if (context == nullptr || context->kind != GdiObject::Kind::kMemoryDc) {
+  const GdiObject* context = FindMemoryDc(dc);
+  if (context == nullptr) {
     gdiFaults_.push_back("DeleteDC of an unknown context");
     return false;
   }

@@ -218,6 +218,8 @@ class ScriptedDesktop {
   static bool IsProgram(win::HINSTANCE instance) { return instance == ProgramInstance(); }
   std::uintptr_t NewGdiHandle();
   GdiObject* FindGdi(std::uintptr_t handle);
+  GdiObject* FindMemoryDc(win::HDC dc);
+  std::uintptr_t ContextHolding(std::uintptr_t bitmap) const;
   int AnswerBox(Box box);
   std::uintptr_t LoadCursorOrIcon(const std::string& call, win::HINSTANCE instance,
                                   const char* name, const std::set<std::uint16_t>& present,
