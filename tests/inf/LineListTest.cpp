@@ -10,14 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Walk(const LineList& list) {
-  std::vector<std::string> lines;
-  for (LineList::Position at = list.First(); at != nullptr; at = LineList::Next(at)) {
-    lines.push_back(ToString(LineList::At(at)));
-  }
-  return lines;
-}
-
 std::vector<std::string> WalkBackwards(const LineList& list) {
   std::vector<std::string> lines;
   for (LineList::Position at = list.Last(); at != nullptr; at = LineList::Previous(at)) {
@@ -49,7 +41,7 @@ TEST(LineList, HeldPositionsSurviveInsertionsAroundThem) {
   expected.push_back("last");
   for (int i = 0; i < 25; ++i)
     EXPECT_EQ(ToString(LineList::At(held[i])), "line " + std::to_string(i));
-  EXPECT_EQ(Walk(list), expected);
+  EXPECT_EQ(LinesOf(list), expected);
   EXPECT_EQ(WalkBackwards(list), expected);
   EXPECT_EQ(list.Count(), 29u);
   EXPECT_EQ(ToString(LineList::At(list.First())), "first");
@@ -67,7 +59,7 @@ TEST(LineList, TakesTheTextOverAndStartsAfreshWhenCleared) {
   EXPECT_EQ(list.Last(), nullptr);
   Text again = MakeText("x");
   list.Append(again);
-  EXPECT_EQ(Walk(list), std::vector<std::string>{"x"});
+  EXPECT_EQ(LinesOf(list), std::vector<std::string>{"x"});
 }
 
 }  // namespace

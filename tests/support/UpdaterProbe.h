@@ -1,5 +1,6 @@
-// An InfUpdater whose document and paths tests can set and read. It is built
-// without an owner window, as the engine tests need no boxes.
+// Texts and line lists as std::string, and an InfUpdater whose document and
+// paths tests can set and read. It is built without an owner window, as the
+// engine tests need no boxes.
 #pragma once
 
 #include <string>
@@ -15,18 +16,22 @@ inline Text MakeText(const std::string& bytes) {
 
 inline std::string ToString(const Text& text) { return std::string(text.Data(), text.Length()); }
 
+// The list's lines, first to last.
+inline std::vector<std::string> LinesOf(const LineList& list) {
+  std::vector<std::string> lines;
+  for (LineList::Position at = list.First(); at != nullptr; at = LineList::Next(at)) {
+    lines.push_back(ToString(LineList::At(at)));
+  }
+  return lines;
+}
+
 class UpdaterProbe : public InfUpdater {
  public:
   explicit UpdaterProbe(HostServices& host) : InfUpdater(host, nullptr) {}
 
   bool HasDocument() const { return lines != nullptr; }
   std::vector<std::string> Lines() const {
-    std::vector<std::string> result;
-    if (lines == nullptr) return result;
-    for (LineList::Position at = lines->First(); at != nullptr; at = LineList::Next(at)) {
-      result.push_back(ToString(LineList::At(at)));
-    }
-    return result;
+    return lines == nullptr ? std::vector<std::string>() : LinesOf(*lines);
   }
   // Replaces the document by these lines, as if a file had been loaded.
   void SetDocument(const std::vector<std::string>& texts) {
