@@ -1,31 +1,11 @@
 #include "RegistryFixturesPosix.h"
 
-#include <random>
-
 namespace {
 
 constexpr std::int32_t kSuccess = static_cast<std::int32_t>(win::kErrorSuccess);
 constexpr std::int32_t kInvalidHandle = static_cast<std::int32_t>(win::kErrorInvalidHandle);
 
-std::filesystem::path FreshFolder() {
-  std::random_device random;
-  for (;;) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("registry-test-" + std::to_string(random()) + std::to_string(random()));
-    if (std::filesystem::create_directory(folder)) return folder;
-  }
-}
-
 }  // namespace
-
-ScratchHost::ScratchHost()
-    : root_(FreshFolder()), host_(std::make_unique<PosixHost>(root_.string())) {}
-
-ScratchHost::~ScratchHost() {
-  host_.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
 
 std::string CrLf(const std::string& text) {
   std::string result;

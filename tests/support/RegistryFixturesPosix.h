@@ -1,37 +1,19 @@
-// Registry helpers for tests on the POSIX host: a host over a scratch
-// folder whose in-memory registry the test fills from .reg text, and a
-// wrapper that records the registry calls reaching the host and can answer
-// chosen ones with an error.
+// Registry helpers for tests on the POSIX host: the scratch host, whose
+// in-memory registry the test fills from .reg text, and a wrapper that
+// records the registry calls reaching the host and can answer chosen ones
+// with an error.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/ForwardingHost.h"
-#include "host/posix/PosixHost.h"
-
-// A PosixHost over a fresh temporary folder that goes away with it.
-class ScratchHost {
- public:
-  ScratchHost();
-  ~ScratchHost();
-  ScratchHost(const ScratchHost&) = delete;
-  ScratchHost& operator=(const ScratchHost&) = delete;
-
-  PosixHost& Host() { return *host_; }
-  MemoryRegistry& Registry() { return host_->Registry(); }
-
- private:
-  std::filesystem::path root_;
-  std::unique_ptr<PosixHost> host_;
-};
+#include "support/ScratchHostPosix.h"
 
 // REGEDIT4 text written with LF line ends, turned into CR LF as Save writes.
 std::string CrLf(const std::string& text);

@@ -4,47 +4,29 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
+#include "ScratchHostPosix.h"
 #include "TestMachine.h"
-#include "host/posix/PosixHost.h"
 
 namespace fs = std::filesystem;
 
 struct TestMachine::Impl {
-  fs::path root;
-  std::unique_ptr<PosixHost> host;
+  ScratchHost scratch;
 };
 
-namespace {
-
-fs::path MakeScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "txinfupd-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch folder: " + pattern);
-  return pattern;
-}
-
-}  // namespace
-
 TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) {
-  impl_->root = MakeScratchFolder();
-  fs::create_directories(impl_->root / "WINDOWS" / "INF");
-  impl_->host = std::make_unique<PosixHost>(impl_->root.string());
-  impl_->host->Files().SetCreationTimeSource(PosixFileSystem::CreationTimeSource::kLastWriteTime);
+  fs::create_directories(InfDir());
+  impl_->scratch.Host().Files().SetCreationTimeSource(
+      PosixFileSystem::CreationTimeSource::kLastWriteTime);
 }
 
-TestMachine::~TestMachine() {
-  impl_->host.reset();
-  std::error_code ignored;
-  fs::remove_all(impl_->root, ignored);
-}
+TestMachine::~TestMachine() = default;
 
-HostServices& TestMachine::Host() { return *impl_->host; }
+HostServices& TestMachine::Host() { return impl_->scratch.Host(); }
 
-fs::path TestMachine::InfDir() const { return impl_->root / "WINDOWS" / "INF"; }
+fs::path TestMachine::InfDir() const { return impl_->scratch.Root() / "WINDOWS" / "INF"; }
 
 std::string TestMachine::InfHostPath(const std::string& name) const {
   return "C:\\WINDOWS\\INF\\" + name;
@@ -79,7 +61,8 @@ std::vector<std::string> TestMachine::ListInf() const {
 void TestMachine::MakeInfFolder(const std::string& name) { fs::create_directory(InfDir() / name); }
 
 void TestMachine::SetInfReadOnly(const std::string& name, bool readOnly) {
-  EXPECT_TRUE(impl_->host->Files().SetReadOnly(InfHostPath(name).c_str(), readOnly)) << name;
+  EXPECT_TRUE(impl_->scratch.Host().Files().SetReadOnly(InfHostPath(name).c_str(), readOnly))
+      << name;
 }
 
 bool TestMachine::InfReadOnly(const std::string& name) const {
