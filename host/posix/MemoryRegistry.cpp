@@ -526,18 +526,6 @@ bool IsPlainString(const std::string& bytes) {
   return true;
 }
 
-std::string HexList(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string list;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (!list.empty()) list += ',';
-    list += kDigits[byte >> 4];
-    list += kDigits[byte & 0x0F];
-  }
-  return list;
-}
-
 std::string HexNumber(std::uint32_t number, int minDigits) {
   static const char kDigits[] = "0123456789abcdef";
   std::string digits;
@@ -546,6 +534,15 @@ std::string HexNumber(std::uint32_t number, int minDigits) {
     number >>= 4;
   }
   return digits;
+}
+
+std::string HexList(const std::string& bytes) {
+  std::string list;
+  for (const char c : bytes) {
+    if (!list.empty()) list += ',';
+    list += HexNumber(static_cast<unsigned char>(c), 2);
+  }
+  return list;
 }
 
 std::string DataText(const Key::Value& value) {
