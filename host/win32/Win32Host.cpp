@@ -37,6 +37,9 @@ class DwordArgument {
   DwordArgument(const DwordArgument&) = delete;
   DwordArgument& operator=(const DwordArgument&) = delete;
   DWORD* Get() { return value_ ? &copy_ : nullptr; }
+  // For calls that need the pointer even where the caller wants no result
+  // (the Windows 95 file calls): the copy serves and is dropped.
+  DWORD* Always() { return &copy_; }
 
  private:
   std::uint32_t* value_;
@@ -261,17 +264,13 @@ win::HANDLE Win32Host::CreateFileA(const char* path, std::uint32_t access, std::
 bool Win32Host::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
                          std::uint32_t* read) {
   DwordArgument done(read);
-  DWORD ignored = 0;
-  DWORD* count = done.Get() ? done.Get() : &ignored;
-  return ::ReadFile(As<HANDLE>(file), buffer, toRead, count, nullptr) != FALSE;
+  return ::ReadFile(As<HANDLE>(file), buffer, toRead, done.Always(), nullptr) != FALSE;
 }
 
 bool Win32Host::WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
                           std::uint32_t* written) {
   DwordArgument done(written);
-  DWORD ignored = 0;
-  DWORD* count = done.Get() ? done.Get() : &ignored;
-  return ::WriteFile(As<HANDLE>(file), buffer, toWrite, count, nullptr) != FALSE;
+  return ::WriteFile(As<HANDLE>(file), buffer, toWrite, done.Always(), nullptr) != FALSE;
 }
 
 bool Win32Host::FlushFileBuffers(win::HANDLE file) {
