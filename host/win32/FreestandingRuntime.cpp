@@ -78,8 +78,7 @@ void operator delete(void* block, const std::nothrow_t&) noexcept { ReleaseToHea
 void operator delete[](void* block, const std::nothrow_t&) noexcept { ReleaseToHeap(block); }
 
 // The block routines that the compiler calls for copies, clears and string
-// lengths. This
-// file is compiled without built-ins, so the loops stay loops.
+// lengths. This file is compiled without built-ins, so the loops stay loops.
 extern "C" void* memcpy(void* target, const void* source, std::size_t count) {
   auto* to = static_cast<unsigned char*>(target);
   const auto* from = static_cast<const unsigned char*>(source);
