@@ -6,34 +6,13 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <utility>
 
 #include "TestMachine.h"
-#include "host/ForwardingHost.h"
+#include "WindowsDirectoryHost.h"
 #include "host/win32/Win32Host.h"
 #include "host/win32/WindowsApi.h"
 
 namespace {
-
-// The Win32 host with its Windows directory moved to the scratch folder.
-class ScratchWindowsHost : public ForwardingHost {
- public:
-  ScratchWindowsHost(HostServices& inner, std::string windowsDir)
-      : ForwardingHost(inner), windowsDir_(std::move(windowsDir)) {}
-
-  // As the real call: the length without the terminator when it fits, else
-  // the size needed with it.
-  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
-    const auto length = static_cast<std::uint32_t>(windowsDir_.size());
-    if (length + 1 > size) return length + 1;
-    std::copy(windowsDir_.begin(), windowsDir_.end(), buffer);
-    buffer[length] = '\0';
-    return length;
-  }
-
- private:
-  std::string windowsDir_;
-};
 
 std::string MakeScratchFolder() {
   char temp[MAX_PATH];
@@ -79,7 +58,7 @@ FILETIME FileTimeOf(std::int64_t seconds) {
 struct TestMachine::Impl {
   std::string windowsDir;
   Win32Host real;
-  std::unique_ptr<ScratchWindowsHost> host;
+  std::unique_ptr<WindowsDirectoryHost> host;
 
   std::string InfPath(const std::string& name) const { return windowsDir + "\\INF\\" + name; }
 };
@@ -89,7 +68,7 @@ TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) {
   if (!CreateDirectoryA((impl_->windowsDir + "\\INF").c_str(), nullptr)) {
     throw std::runtime_error("cannot make the INF folder");
   }
-  impl_->host = std::make_unique<ScratchWindowsHost>(impl_->real, impl_->windowsDir);
+  impl_->host = std::make_unique<WindowsDirectoryHost>(impl_->real, impl_->windowsDir);
 }
 
 TestMachine::~TestMachine() { RemoveTree(impl_->windowsDir); }

@@ -1,9 +1,10 @@
-// A host that answers the Windows directory query with a chosen result,
-// copying a chosen directory into the buffer when it fits; every other call
-// goes to the inner host.
+// A host that answers the Windows directory query with a chosen directory,
+// copied into the buffer when it fits; every other call goes to the inner
+// host.
 #pragma once
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -11,18 +12,23 @@
 
 class WindowsDirectoryHost : public ForwardingHost {
  public:
+  // The query answers `result`, whatever the buffer.
   WindowsDirectoryHost(HostServices& inner, std::uint32_t result, std::string directory)
       : ForwardingHost(inner), result_(result), directory_(std::move(directory)) {}
-  // The query succeeds with `directory`.
-  WindowsDirectoryHost(HostServices& inner, const std::string& directory)
-      : WindowsDirectoryHost(inner, static_cast<std::uint32_t>(directory.size()), directory) {}
+  // The query answers with `directory` as the real call does: the length
+  // without the terminator when it fits, else the size needed with it.
+  WindowsDirectoryHost(HostServices& inner, std::string directory)
+      : ForwardingHost(inner), directory_(std::move(directory)) {}
 
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
-    if (directory_.size() < size) std::memcpy(buffer, directory_.c_str(), directory_.size() + 1);
-    return result_;
+    const auto length = static_cast<std::uint32_t>(directory_.size());
+    const bool fits = length < size;
+    if (fits) std::memcpy(buffer, directory_.c_str(), length + 1);
+    if (result_) return *result_;
+    return fits ? length : length + 1;
   }
 
  private:
-  std::uint32_t result_;
+  std::optional<std::uint32_t> result_;
   std::string directory_;
 };
