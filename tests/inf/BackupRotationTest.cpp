@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 
+#include "StoreScenarios.h"
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::int64_t kBaseTime = 1000000000;  // September 2001
 
-std::string BackupName(int number) { return "mshdc.OR" + std::to_string(number); }
+using store::BackupName;
 std::string BackupText(int number) { return "backup " + std::to_string(number); }
 
 class RotationTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 
 #include <ostream>
 
+#include "StoreScenarios.h"
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -14,8 +15,7 @@ namespace {
 using Op = FaultInjectingHost::FileOp;
 using Names = std::vector<std::string>;
 
-const std::string kOld =
-    "[Version]\r\nSignature=\"$CHICAGO$\"\r\n\r\n[Strings]\r\nMsft=\"Microsoft\"";
+const std::string& kOld = store::kOldText;
 const std::string kNew = kOld + "\r\n";
 
 enum class Left { kNothing, kNewText, kAnything };
