@@ -1,7 +1,6 @@
 #include "host/posix/PosixHost.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 
 #include "host/posix/BuiltInStrings.h"
@@ -13,7 +12,7 @@ namespace {
 // length copied.
 std::size_t CopyCut(std::string_view text, char* buffer, std::size_t size) {
   const std::size_t length = std::min(text.size(), size - 1);
-  std::memcpy(buffer, text.data(), length);
+  std::copy_n(text.data(), length, buffer);
   buffer[length] = '\0';
   return length;
 }
