@@ -90,9 +90,12 @@ void InfUpdater::ApplySectionBlock(std::int32_t baseId) {
 }
 
 // Appends at the end of the document, but ahead of a final Ctrl-Z line, so
-// that the new line is not hidden from Windows; the mark stays last.
+// that the new line is not hidden from Windows; the mark stays last. Empty
+// lines after the mark (a file that ends with Ctrl-Z and CR LF) do not make
+// it any less final.
 LineList::Position InfUpdater::AppendLine(Text& line) {
-  const LineList::Position last = lines->Last();
+  LineList::Position last = lines->Last();
+  while (last != nullptr && LineList::At(last).IsEmpty()) last = LineList::Previous(last);
   if (last == nullptr || !IsEndOfFileMark(LineList::At(last))) return lines->Append(line);
   return lines->InsertBefore(last, line);
 }

@@ -16,10 +16,13 @@ void FaultInjectingHost::PowerCutAfter(std::uint32_t call) { powerCutAfter_ = ca
 
 void FaultInjectingHost::CloseLeftoverHandles() {
   for (TrackedHandle& tracked : handles_) {
-    if (tracked.handle == nullptr) continue;
-    Inner().CloseHandle(tracked.handle);
-    tracked = TrackedHandle{};
+    if (tracked.handle != nullptr) Release(tracked.handle, &tracked);
   }
+}
+
+void FaultInjectingHost::Release(win::HANDLE handle, TrackedHandle* tracked) {
+  Inner().CloseHandle(handle);
+  if (tracked != nullptr) *tracked = TrackedHandle{};
 }
 
 std::uint32_t FaultInjectingHost::CallCount(FileOp op) const {
@@ -95,10 +98,16 @@ bool FaultInjectingHost::FlushFileBuffers(win::HANDLE file) {
   return ForwardingHost::FlushFileBuffers(file);
 }
 
+// A close that fails still releases the handle, as on Win32: the caller
+// cannot close it again. The release is no call of the scenario, so it is
+// not counted as forwarded.
 bool FaultInjectingHost::CloseHandle(win::HANDLE handle) {
   TrackedHandle* tracked = handle == nullptr ? nullptr : FindTracked(handle);
   if (tracked != nullptr) tracked->closedByCaller = true;
-  if (Admit(FileOp::kCloseHandle) == Verdict::kFail) return false;
+  if (Admit(FileOp::kCloseHandle) == Verdict::kFail) {
+    Release(handle, tracked);
+    return false;
+  }
   if (!ForwardingHost::CloseHandle(handle)) return false;
   if (tracked != nullptr) *tracked = TrackedHandle{};
   return true;

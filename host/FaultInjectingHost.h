@@ -11,8 +11,9 @@
 // that got through.
 //
 // Handles opened through this host are tracked until the caller hands them
-// to CloseHandle (whether or not that call succeeds); those still open in
-// the inner host are closed when this host goes away.
+// to CloseHandle. A close that is made to fail still releases the handle in
+// the inner host, as a failed CloseHandle does on Win32; those the caller
+// left open are closed when this host goes away.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,7 @@ class FaultInjectingHost : public ForwardingHost {
   [[nodiscard]] bool ShortWrite(std::uint32_t nth);
   // Every file operation after the Nth (of any kind) fails; 0 cuts at once.
   void PowerCutAfter(std::uint32_t call);
-  // Closes in the inner host what the caller has left open or failed to close.
+  // Closes in the inner host what the caller has left open.
   void CloseLeftoverHandles();
 
   std::uint32_t CallCount(FileOp op) const;
@@ -91,6 +92,7 @@ class FaultInjectingHost : public ForwardingHost {
   bool AddRule(const Rule& rule);
   void Inject(std::uint32_t error);
   TrackedHandle* FindTracked(win::HANDLE handle);
+  void Release(win::HANDLE handle, TrackedHandle* tracked);
 
   std::uint32_t calls_[kOpCount] = {};
   std::uint32_t forwarded_ = 0;

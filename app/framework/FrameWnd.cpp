@@ -124,16 +124,20 @@ void CFrameWnd::OnClose() {
   host.DestroyWindow(window);
 }
 
-// The window's last message. A window that dies while CreateWindowExA still
-// runs leaves the object to its creator, who learns of the failure.
+// The window's last message. The window manager frees the window's caption
+// and scroll data in its default handling, which follows the frame's own. A
+// window that dies while CreateWindowExA still runs leaves the object to its
+// creator, who learns of the failure.
 void CFrameWnd::OnNcDestroy() {
+  const win::HWND window = window_;
   Unlink(this);
   window_ = nullptr;
-  if (!created_) return;
   CWinApp* app = AfxGetApp();
-  if (app != nullptr && app->mainWindow == this) {
+  const bool mainWindow = created_ && app != nullptr && app->mainWindow == this;
+  if (mainWindow) {
     app->mainWindow = nullptr;
     host.PostQuitMessage(0);
   }
-  delete this;
+  host.DefWindowProcA(window, win::kWmNcDestroy, 0, 0);
+  if (created_) delete this;
 }

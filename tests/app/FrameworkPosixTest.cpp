@@ -243,6 +243,10 @@ TEST_F(Framework, RoutesTableMessagesToHandlersAndTheRestToTheHost) {
   host.SendMessageA(window, win::kWmClose, 0, 0);
   EXPECT_TRUE(deleted);
   EXPECT_FALSE(log.Saw(win::kWmClose));
+  // The last message gets the default handling too, after the frame's own.
+  ASSERT_FALSE(log.messages.empty());
+  EXPECT_EQ(log.messages.back().message, win::kWmNcDestroy);
+  EXPECT_EQ(log.messages.back().window, window);
 }
 
 TEST_F(Framework, JoinsTheWindowToItsFrameOnTheFirstMessage) {

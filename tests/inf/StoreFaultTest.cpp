@@ -3,6 +3,7 @@
 // left half written under a real name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include "StoreScenarios.h"
@@ -18,7 +19,7 @@ using Names = std::vector<std::string>;
 const std::string& kOld = store::kOldText;
 const std::string kNew = kOld + "\r\n";
 
-enum class Left { kNothing, kNewText, kAnything };
+enum class Left { kNothing, kNewText };
 
 struct FaultCase {
   const char* name;
@@ -73,10 +74,39 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase{"LastWrite", Op::kWriteFile, 5, false, 0, Left::kNothing},
                       FaultCase{"DiskFull", Op::kWriteFile, 3, true, 0, Left::kNothing},
                       FaultCase{"Flush", Op::kFlushFileBuffers, 1, false, 0, Left::kNothing},
-                      FaultCase{"CloseTemporary", Op::kCloseHandle, 2, false, 0, Left::kAnything},
+                      FaultCase{"CloseTemporary", Op::kCloseHandle, 2, false, 0, Left::kNothing},
                       FaultCase{"MoveToBackup", Op::kMoveFile, 1, false, 0, Left::kNewText},
                       FaultCase{"MoveIntoPlace", Op::kMoveFile, 2, false, 0, Left::kNewText}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+// A failed close of the temporary file ends the save at that step. The
+// handle is gone all the same, so nothing would stop a move: none follows,
+// and the disk is as it was.
+class FailedCloseTest : public ::testing::TestWithParam<store::FileState> {};
+
+TEST_P(FailedCloseTest, EndsTheSaveBeforeAnyMove) {
+  const store::FileState& state = GetParam();
+  // A file with text is read and closed before the temporary file is made.
+  const std::uint32_t closesBefore = state.oldText && !state.oldText->empty() ? 1 : 0;
+  const store::Outcome run =
+      store::RunScenario(state, [&](FaultInjectingHost& faults, std::uint32_t) {
+        const std::uint32_t nth = faults.CallCount(Op::kCloseHandle) + closesBefore + 1;
+        ASSERT_TRUE(faults.FailCall(Op::kCloseHandle, nth, win::kErrorAccessDenied));
+      });
+  EXPECT_EQ(run.error, 1);
+  EXPECT_EQ(run.handlesLeftOpen, 0);
+  const auto failedClose = std::find(run.calls.rbegin(), run.calls.rend(), "CloseHandle");
+  ASSERT_NE(failedClose, run.calls.rend());
+  for (auto call = run.calls.rbegin(); call != failedClose; ++call) {
+    EXPECT_NE(call->rfind("MoveFile", 0), 0u) << *call;
+  }
+  EXPECT_EQ(run.after, run.before);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileStates, FailedCloseTest, ::testing::ValuesIn(store::kFileStates),
+                         [](const ::testing::TestParamInfo<store::FileState>& info) {
+                           return std::string(info.param.name);
+                         });
 
 class SaveFaultTest : public ::testing::Test {
  protected:
