@@ -4,7 +4,7 @@
 Usage: check_pe.py EXE ALLOW_LIST [--max-size BYTES] [--objdump PROGRAM]
 
 The file must be a PE image for the i386 with the Windows GUI subsystem,
-version 4.0; it may import only from KERNEL32, USER32, GDI32 and ADVAPI32,
+version 4.0, that keeps its relocation table (Win32s needs it); it may import only from KERNEL32, USER32, GDI32 and ADVAPI32,
 only by name, and only functions on the allow-list (what Windows 95 retail
 exports); functions the list marks NT-only must be looked up at run time.
 It also checks the resources that the program loads: the banner bitmap, the
@@ -115,6 +115,11 @@ def check_headers(image):
     code = [s for s in image.sections if s[2] <= entry < s[2] + s[1]]
     check(code and code[0][0] == ".text", f"entry point {entry:#x} lies in .text")
     check(image.directory(9)[1] == 0, "no thread-local storage")
+    # Win32s loads only programs that carry relocations, since all of its
+    # programs share one address space; Windows 95 and NT ignore them.
+    check(not image.characteristics & 0x0001, "relocations not stripped (flag 0x0001 clear)")
+    check(any(s[0] == ".reloc" for s in image.sections), "has a .reloc section")
+    check(image.directory(5)[1] > 0, "base relocation table not empty")
     return True
 
 
