@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """The demo machine: a Windows host under Wine with demo INF files and a PCI
-device tree, the updater run in it, and a report of what it changed.
+device tree, the updater run in it, and a report of what it changed. The
+updater is the executable that ships, build/win32/txinfupd.exe, in a 32-bit
+prefix; on a machine that cannot run 32-bit programs, its x86-64 twin.
 
 With a reachable X display ($DISPLAY) a person answers the boxes; without
 one the demo runs under Xvfb, answers OK, and saves pictures of the screen
@@ -24,7 +26,7 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import cases  # noqa: E402
 import pictures  # noqa: E402
 from machine import Machine, Tools  # noqa: E402
-from wineenv import Template, XServer  # noqa: E402
+from wineenv import I686, X86_64, Template, XServer, runs_32bit_programs  # noqa: E402
 
 # Wine's version setting for each host the demo offers.
 HOSTS = {
@@ -173,17 +175,30 @@ def report_restart(machine, exit_code):
     print(f"Exit code of the updater: {exit_code}")
 
 
+def demo_build():
+    """The executable that ships (i686), or its x86-64 twin on a machine that
+    cannot run 32-bit programs."""
+    if runs_32bit_programs():
+        return I686
+    print("This machine cannot run 32-bit programs: the demo runs the x86-64 build instead.")
+    return X86_64
+
+
 def run_demo(host, display, by_hand):
     version, title = HOSTS[host]
     DEMO.mkdir(parents=True, exist_ok=True)
     for old in DEMO.glob("*.png"):
         old.unlink()
-    tools = Tools(ROOT / "build/win64/txinfupd.exe", ROOT / "build/win64/boxpilot.exe")
-    template = Template(ROOT / "build" / "e2e" / "template").ensure(display)
+    build = demo_build()
+    folder = ROOT / "build" / build.folder
+    tools = Tools(folder / "txinfupd.exe", folder / "boxpilot.exe")
+    template = Template(ROOT / "build" / "e2e" / f"template-{build.name}", build).ensure(display)
     prefix = template.clone(DEMO / "machine", display)
     machine = Machine(prefix, tools)
     machine.seed(cases.ALL_ORIGINALS)
     print(f"Demo machine: {title}")
+    print(f"  the updater: {tools.program.relative_to(ROOT)} ({build.name}"
+          f"{', 32-bit Wine prefix' if build is I686 else ', 64-bit Wine prefix'})")
     print(f"  Wine prefix {prefix.path.relative_to(ROOT)}, INF files {', '.join(INF_NAMES)}, "
           f"{sum(1 for p in cases.DEVICE_TREE if p.startswith(cases.PCI + chr(92)))} keys "
           "below HKLM\\Enum\\PCI, some of class Unknown")

@@ -32,6 +32,7 @@ def prompt_text(version):
 PROMPT_VERSION = {
     "win95": "4.00,Build is 950",
     "win98": "4.10,Build is 2222",
+    "winme": "4.90,Build is 3000",
     "nt40": "4.00,Build is 1381",
 }
 
@@ -263,6 +264,11 @@ def all_cases():
              [success_run("win98")], dict(ALL_ORIGINALS), plan4_after(),
              tree_after=purged_tree("95"), read_only={"machine.inf"},
              read_only_after={"machine.OR0": True, "machine.inf": False}),
+        Case("winme-plan4-success", "winme",
+             "Windows Me build 3000: plan 4 on all three files, unknown devices purged "
+             "(whole subtree), restart requested",
+             [success_run("winme")], dict(ALL_ORIGINALS), plan4_after(),
+             tree_after=purged_tree("95")),
         Case("nt40-plan4-success", "nt40",
              "Windows NT 4.0: plan 4; a missing usb.inf is created with the appended "
              "sections and no backup; an unknown key with subkeys stays (NT rule)",

@@ -97,10 +97,41 @@ def hatch_findings(screen, tile, banner, covered):
             "residues": sorted(residues)}
 
 
+BLACK = (0, 0, 0)
+CLOSE_BOX_REACH = 40  # the close box lies within this many pixels of the right edge
+
+
+def close_box_glyph(screen, banner):
+    """The black pixels of the caption's right end, where the close box
+    shows its glyph, as (x, y) pairs."""
+    left, top, right, _ = banner["rect"]
+    client_top = banner["client"][1]
+    return {(x, y) for y in range(max(top, 0), client_top)
+            for x in range(max(right - CLOSE_BOX_REACH, left, 0), min(right, screen.width))
+            if screen.at(x, y) == BLACK}
+
+
+def judge_close_box(screen, banner):
+    """Failures of the close box: Windows draws its cross with the Marlett
+    font, a glyph that is the same mirrored left to right and top to bottom;
+    a stand-in font shows the letter "r" in its place."""
+    glyph = close_box_glyph(screen, banner)
+    if len(glyph) < 6:
+        return [f"no close-box glyph in the caption ({len(glyph)} black pixels)"]
+    xs = [x for x, _ in glyph]
+    ys = [y for _, y in glyph]
+    mirrored = {(min(xs) + max(xs) - x, y) for x, y in glyph}
+    flipped = {(x, min(ys) + max(ys) - y) for x, y in glyph}
+    if mirrored != glyph or flipped != glyph:
+        return ["the close box shows no cross: its glyph is not symmetric (a stand-in font "
+                "for Marlett?)"]
+    return []
+
+
 def judge_banner(screen, tile, banner, covered):
     """Failures (texts) of the banner's picture: the hatch colour and pattern,
-    and the tiles at their places."""
-    failures = []
+    the tiles at their places, and the close box of its caption."""
+    failures = judge_close_box(screen, banner)
     hatch = hatch_findings(screen, tile, banner, covered)
     share = hatch["red"] / max(hatch["white_tile_pixels"], 1)
     if hatch["red"] == 0:

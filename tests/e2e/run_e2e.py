@@ -1,19 +1,26 @@
 #!/usr/bin/env python3
-"""End-to-end suite: the real updater (build/win64/txinfupd.exe) under Xvfb and
-wine64, one fresh Wine prefix per case, its boxes read and answered by the
-box pilot (build/win64/boxpilot.exe).
+"""End-to-end suite: the real updater under Xvfb and Wine, every case on both
+builds, one fresh Wine prefix per case, its boxes read and answered by the box
+pilot of the same build: build/win32/txinfupd.exe (the executable that ships)
+under the 32-bit Wine in a 32-bit prefix, build/win64/txinfupd.exe under
+wine64. One case runs once more on the executable copied out of the release
+floppy (build/release/txinfupd.img).
 
-Prints one line per case and ends with "N passed, M failed"; exits non-zero
-when a case fails. Artifacts of failed cases stay in the work folder."""
+Prints one line per case, its build in brackets, the counts per build, and
+ends with "N passed, M failed" (", K skipped" when this machine cannot run
+32-bit programs, for the i686 cases); exits non-zero when a case fails.
+Artifacts of failed cases stay in the work folder."""
 
 import argparse
 import shutil
 import stat
+import subprocess
 import sys
 import threading
 import time
 import traceback
 from concurrent.futures import ThreadPoolExecutor
+from dataclasses import dataclass
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -21,7 +28,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import cases as catalogue  # noqa: E402
 import pictures  # noqa: E402
 from machine import Machine, Tools, exported_form  # noqa: E402
-from wineenv import Template, XServer  # noqa: E402
+from wineenv import BUILDS, I686, Build, Template, XServer, runs_32bit_programs  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
@@ -29,6 +36,9 @@ WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x000100
 WS_EX_CLIENTEDGE = 0x200
 SCREEN_RECT = [0, 0, 1024, 768]
 RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
+# The case that runs once more on the executable copied out of the release
+# floppy.
+FLOPPY_CASE = "win95-plan3-success"
 
 
 # ---- checks: each gives a list of failure texts ----
@@ -186,44 +196,74 @@ def check_restarts(machine, case, results):
 
 # ---- running ----
 
+@dataclass
+class Subject:
+    """What a case starts: a build's updater and box pilot. `label` goes into
+    the case's name; `missing` says why the subject cannot run."""
+    label: str
+    build: Build
+    tools: Tools
+    missing: str = ""
+
+
+@dataclass
+class Job:
+    case: catalogue.Case
+    subject: Subject
+
+    @property
+    def name(self):
+        return f"{self.case.name} [{self.subject.label}]"
+
+
 class Suite:
-    def __init__(self, work, tools, keep, timings=False):
+    def __init__(self, work, keep, timings=False):
         self.work = Path(work)
         self.timings = timings
-        self.tools = tools
         self.keep = keep
-        self.template = Template(self.work / "template")
-        self.tile = None
+        self.templates = {}
+        self.tiles = {}
         self.print_lock = threading.Lock()
 
-    def prepare(self, display):
-        self.template.ensure(display)
-        self.tile = self.load_tile(display)
+    def template(self, build):
+        return self.templates.setdefault(build.name, Template(self.work / f"template-{build.name}",
+                                                              build))
 
-    def load_tile(self, display):
+    def prepare(self, subjects, displays):
+        """Makes each build's template prefix, the builds side by side, and
+        reads each subject's banner tile."""
+        builds = list({subject.build.name: subject.build for subject in subjects}.values())
+        with ThreadPoolExecutor(max_workers=len(displays)) as pool:
+            list(pool.map(lambda pair: self.template(pair[0]).ensure(pair[1]),
+                          zip(builds, displays * len(builds))))
+        for subject in subjects:
+            self.tiles[subject.label] = self.load_tile(subject, displays[0])
+
+    def load_tile(self, subject, display):
         """Bitmap 10 of the updater, read from the executable by the pilot; None
         when the program has none."""
-        prefix = self.template.clone(self.work / "bitmap-prefix", display)
+        prefix = self.template(subject.build).clone(self.work / "bitmap-prefix", display)
         try:
-            return Machine(prefix, self.tools).bitmap(10)
+            return Machine(prefix, subject.tools).bitmap(10)
         finally:
             prefix.stop_server()
             shutil.rmtree(prefix.path, ignore_errors=True)
 
-    def run_case(self, case, display):
+    def run_case(self, job, display):
         started = time.monotonic()
-        case_dir = self.work / "cases" / case.name
+        case_dir = self.work / "cases" / job.name.replace(" ", "_").replace("[", "").replace("]", "")
         failures = []
         phases = []
         try:
-            failures = self.execute(case, case_dir, display, phases)
+            failures = [job.subject.missing] if job.subject.missing else \
+                self.execute(job, case_dir, display, phases)
         except Exception as error:  # a broken machine is a failed case, not a crash
             failures = [f"{type(error).__name__}: {error}",
                         traceback.format_exc().strip().splitlines()[-1]]
         elapsed = time.monotonic() - started
         with self.print_lock:
             verdict = "PASS" if not failures else "FAIL"
-            print(f"{verdict} {case.name} ({elapsed:.1f} s): {case.what}", flush=True)
+            print(f"{verdict} {job.name} ({elapsed:.1f} s): {job.case.what}", flush=True)
             if self.timings:
                 print(f"     phases (s): {', '.join(phases)}", flush=True)
             for text in failures:
@@ -232,10 +272,11 @@ class Suite:
             shutil.rmtree(case_dir, ignore_errors=True)
         return not failures
 
-    def execute(self, case, case_dir, display, phases):
+    def execute(self, job, case_dir, display, phases):
+        case = job.case
         clock = Stopwatch(phases)
-        prefix = self.template.clone(case_dir / "prefix", display)
-        machine = Machine(prefix, self.tools)
+        prefix = self.template(job.subject.build).clone(case_dir / "prefix", display)
+        machine = Machine(prefix, job.subject.tools)
         machine.seed(case.inf_files, case.file_times, case.read_only)
         clock.lap("clone")
         failures = []
@@ -256,7 +297,7 @@ class Suite:
                                          for e in result.events):
                     run_failures.append(f"the pilot could not hold {case.hold} open")
                 if run.check_pictures:
-                    run_failures += check_pictures(result, self.tile)
+                    run_failures += check_pictures(result, self.tiles[job.subject.label])
                     clock.lap("pictures")
                 failures += [label + text for text in run_failures]
             failures += check_registry(machine, case)
@@ -280,39 +321,70 @@ class Stopwatch:
         self.last = now
 
 
-def run_all(suite, selected, jobs):
-    displays = [XServer().start() for _ in range(jobs)]
+def run_all(suite, jobs, parallel):
+    displays = [XServer().start() for _ in range(parallel)]
     try:
-        suite.prepare(displays[0].display)
+        suite.prepare([job.subject for job in jobs if not job.subject.missing] or [],
+                      [server.display for server in displays])
         free = list(displays)
         lock = threading.Lock()
 
-        def run_with_display(case):
+        def run_with_display(job):
             with lock:
                 server = free.pop()
             try:
-                return suite.run_case(case, server.display)
+                return suite.run_case(job, server.display)
             finally:
                 with lock:
                     free.append(server)
 
-        with ThreadPoolExecutor(max_workers=jobs) as pool:
-            return list(pool.map(run_with_display, selected))
+        with ThreadPoolExecutor(max_workers=parallel) as pool:
+            return list(pool.map(run_with_display, jobs))
     finally:
         for server in displays:
             server.stop()
 
 
+def build_subject(build):
+    folder = ROOT / "build" / build.folder
+    tools = Tools(folder / "txinfupd.exe", folder / "boxpilot.exe")
+    missing = [str(tool) for tool in (tools.program, tools.pilot) if not tool.exists()]
+    reason = f"missing {', '.join(missing)}: build the {build.folder} preset first" if missing else ""
+    return Subject(build.name, build, tools, reason)
+
+
+def floppy_subject(image, work):
+    """The i686 updater as it ships: copied out of the release floppy."""
+    pilot = ROOT / "build" / I686.folder / "boxpilot.exe"
+    program = Path(work) / "floppy" / "TXINFUPD.EXE"
+    subject = Subject("i686, from the floppy", I686, Tools(program, pilot))
+    if not Path(image).exists():
+        subject.missing = f"no {image}: run scripts/release first"
+        return subject
+    program.parent.mkdir(parents=True, exist_ok=True)
+    program.unlink(missing_ok=True)
+    copied = subprocess.run(["mcopy", "-n", "-i", str(image), "::TXINFUPD.EXE", str(program)],
+                            capture_output=True, text=True, check=False)
+    if copied.returncode != 0:
+        subject.missing = f"mcopy could not take TXINFUPD.EXE out of {image}: {copied.stderr}"
+    elif not pilot.exists():
+        subject.missing = f"missing {pilot}: build the {I686.folder} preset first"
+    return subject
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program", default=ROOT / "build/win64/txinfupd.exe")
-    parser.add_argument("--pilot", default=ROOT / "build/win64/boxpilot.exe")
+    parser.add_argument("--builds", default=",".join(BUILDS),
+                        help="builds to run each case on (default: i686,x86-64)")
+    parser.add_argument("--floppy", default=ROOT / "build/release/txinfupd.img",
+                        help=f"release floppy whose executable runs {FLOPPY_CASE} once more")
     parser.add_argument("--work", default=ROOT / "build/e2e")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", action="store_true", help="keep the prefixes of passed cases")
     parser.add_argument("--timings", action="store_true", help="print each case's phases")
     parser.add_argument("--list", action="store_true", help="list the cases and what they show")
-    parser.add_argument("cases", nargs="*", help="names of cases to run (default: all)")
+    parser.add_argument("cases", nargs="*", help="names of cases to run, with or without the "
+                        "build in brackets (default: all)")
     args = parser.parse_args()
 
     every = catalogue.all_cases()
@@ -320,28 +392,44 @@ def main():
         for case in every:
             print(f"{case.name}: {case.what}")
         return 0
-    selected = [case for case in every if not args.cases or case.name in args.cases]
-    unknown = set(args.cases) - {case.name for case in every}
+    names = [name.strip() for name in args.builds.split(",") if name.strip()]
+    unknown = set(names) - set(BUILDS)
+    if unknown:
+        print(f"unknown builds: {sorted(unknown)}; the builds are {', '.join(BUILDS)}",
+              file=sys.stderr)
+        return 2
+    work = Path(args.work)
+    shutil.rmtree(work / "cases", ignore_errors=True)
+    subjects = [build_subject(BUILDS[name]) for name in names]
+    jobs = [Job(case, subject) for case in every for subject in subjects]
+    if I686.name in names:
+        floppy = next(case for case in every if case.name == FLOPPY_CASE)
+        jobs.append(Job(floppy, floppy_subject(args.floppy, work)))
+    jobs = [job for job in jobs
+            if not args.cases or job.case.name in args.cases or job.name in args.cases]
+    unknown = set(args.cases) - {job.case.name for job in jobs} - {job.name for job in jobs}
     if unknown:
         print(f"unknown cases: {sorted(unknown)}", file=sys.stderr)
         return 2
-    for tool in (args.program, args.pilot):
-        if not Path(tool).exists():
-            print(f"missing {tool}: build the win64 preset first", file=sys.stderr)
-            print(f"0 passed, {len(selected)} failed")
-            return 1
-    work = Path(args.work)
-    shutil.rmtree(work / "cases", ignore_errors=True)
-    suite = Suite(work, Tools(args.program, args.pilot), args.keep, args.timings)
+    skipped = 0
+    if any(job.subject.build is I686 for job in jobs) and not runs_32bit_programs():
+        print("skipped: this machine cannot run 32-bit programs", flush=True)
+        skipped = sum(1 for job in jobs if job.subject.build is I686)
+        jobs = [job for job in jobs if job.subject.build is not I686]
+    suite = Suite(work, args.keep, args.timings)
     started = time.monotonic()
     try:
-        outcomes = run_all(suite, selected, max(1, min(args.jobs, len(selected))))
+        outcomes = run_all(suite, jobs, max(1, min(args.jobs, len(jobs)))) if jobs else []
     except Exception as error:
         print(f"the suite could not start: {error}")
-        outcomes = [False] * len(selected)
+        outcomes = [False] * len(jobs)
     passed = sum(outcomes)
     print(f"e2e: {time.monotonic() - started:.0f} s")
-    print(f"{passed} passed, {len(outcomes) - passed} failed")
+    for subject in {job.subject.label: job.subject for job in jobs}.values():
+        ran = [ok for job, ok in zip(jobs, outcomes) if job.subject is subject]
+        print(f"  [{subject.label}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
+    print(f"{passed} passed, {len(outcomes) - passed} failed" +
+          (f", {skipped} skipped" if skipped else ""))
     return 0 if passed == len(outcomes) else 1
 
 

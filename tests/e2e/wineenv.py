@@ -14,9 +14,9 @@ import shutil
 import subprocess
 import tempfile
 import time
+from dataclasses import dataclass
 from pathlib import Path
 
-WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 SCREEN = "1024x768x24"
 
@@ -37,6 +37,11 @@ TEMPLATE_REGISTRY = r"""REGEDIT4
 "ShowCrashDialog"=dword:00000000
 """
 
+# Wine's own fonts, Marlett among them, which draws the caption buttons. This
+# Wine does not find its font folder by itself, so without a copy in the
+# prefix the close box shows the letter "r" of a stand-in font.
+WINE_FONTS = Path("/usr/share/wine/fonts")
+
 # Files that Wine only reads: shared between the template and its clones.
 SHARED_SUFFIXES = {
     ".dll", ".exe", ".sys", ".drv", ".ocx", ".cpl", ".acm", ".ax", ".tlb",
@@ -48,14 +53,41 @@ class WineError(RuntimeError):
     pass
 
 
+@dataclass(frozen=True)
+class Build:
+    """One build of the Windows programs and the Wine that runs them: the
+    i686 build under the 32-bit Wine in a 32-bit prefix (the nearest Wine
+    gets to Windows 95), the x86-64 build under wine64 in a 64-bit one."""
+    name: str
+    folder: str  # the build folder below build/
+    wine: str
+    winearch: str = ""
+
+    def env(self):
+        return {"WINEARCH": self.winearch} if self.winearch else {}
+
+
+I686 = Build("i686", "win32", "/usr/lib/wine/wine", "win32")
+X86_64 = Build("x86-64", "win64", "/usr/lib/wine/wine64")
+BUILDS = {build.name: build for build in (I686, X86_64)}
+
+
 def windows_path(path):
     """The path of a file of this machine as a Windows program names it."""
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def wine_version():
-    result = subprocess.run([WINE, "--version"], capture_output=True, text=True, check=False)
+def wine_version(build=X86_64):
+    result = subprocess.run([build.wine, "--version"], capture_output=True, text=True,
+                            check=False)
     return result.stdout.strip()
+
+
+def runs_32bit_programs():
+    """Whether this machine runs 32-bit programs, as scripts/runs-32bit tells."""
+    check = Path(__file__).resolve().parents[2] / "scripts" / "runs-32bit"
+    return subprocess.run([str(check)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          check=False).returncode == 0
 
 
 class XServer:
@@ -121,10 +153,11 @@ def clone_tree(source, target):
 class Prefix:
     """One Wine prefix and its wine server."""
 
-    def __init__(self, path, display):
+    def __init__(self, path, display, build=X86_64):
         # Wine takes only an absolute WINEPREFIX.
         self.path = Path(path).resolve()
         self.display = display
+        self.build = build
 
     @property
     def drive_c(self):
@@ -139,6 +172,7 @@ class Prefix:
         overrides = BASE_DLL_OVERRIDES + (";" + dll_overrides if dll_overrides else "")
         env.update(WINEPREFIX=str(self.path), DISPLAY=self.display, WINEDEBUG="-all",
                    WINEDLLOVERRIDES=overrides)
+        env.update(self.build.env())
         env.update(extra or {})
         return env
 
@@ -146,7 +180,8 @@ class Prefix:
         """Runs a program to its end. Its output goes to a file: Wine's helper
         processes inherit the handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as output:
-            result = subprocess.run([WINE] + list(args), env=self.env(), stdout=output,
+            result = subprocess.run([self.build.wine] + list(args), env=self.env(),
+                                    stdout=output,
                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
                                     timeout=timeout, check=False)
             output.seek(0)
@@ -156,7 +191,8 @@ class Prefix:
         return result.returncode
 
     def spawn(self, args, log, dll_overrides="", extra_env=None):
-        return subprocess.Popen([WINE] + list(args), env=self.env(dll_overrides, extra_env),
+        return subprocess.Popen([self.build.wine] + list(args),
+                                env=self.env(dll_overrides, extra_env),
                                 stdout=log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
 
     def server(self, option, timeout):
@@ -249,12 +285,20 @@ class Template:
     """The template prefix: made once (wineboot --init, about 10 s) and kept
     while Wine and the template's settings stay the same."""
 
-    def __init__(self, path):
+    def __init__(self, path, build=X86_64):
         self.path = Path(path)
+        self.build = build
 
     def stamp(self):
-        recipe = wine_version() + "\n" + TEMPLATE_REGISTRY
+        fonts = sorted(path.name for path in WINE_FONTS.glob("*"))
+        recipe = "\n".join([self.build.name, wine_version(self.build), TEMPLATE_REGISTRY] + fonts)
         return hashlib.sha256(recipe.encode()).hexdigest()
+
+    def install_fonts(self):
+        folder = self.path / "drive_c" / "windows" / "Fonts"
+        folder.mkdir(parents=True, exist_ok=True)
+        for font in WINE_FONTS.glob("*"):
+            shutil.copy2(font, folder / font.name)
 
     def ensure(self, display):
         self.path.parent.mkdir(parents=True, exist_ok=True)
@@ -264,10 +308,11 @@ class Template:
             if stamp_file.exists() and stamp_file.read_text() == self.stamp():
                 return self
             shutil.rmtree(self.path, ignore_errors=True)
-            prefix = Prefix(self.path, display)
+            prefix = Prefix(self.path, display, self.build)
             prefix.run(["wineboot", "--init"], timeout=300)
             prefix.import_registry(TEMPLATE_REGISTRY, name="template.reg")
             prefix.wait_server()
+            self.install_fonts()
             stamp_file.write_text(self.stamp())
         return self
 
@@ -276,4 +321,4 @@ class Template:
         if target.exists():
             shutil.rmtree(target)
         clone_tree(self.path, target)
-        return Prefix(target, display)
+        return Prefix(target, display, self.build)
