@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Start-to-box time of the updater under Wine, against a minimal program.
+"""Start-to-box time of the updater under Wine, against minimal programs.
 
-Runs build/win64/txinfupd.exe, bench/minimal_box.exe (one box) and
+Runs one build's txinfupd.exe, bench/minimal_box.exe (one box) and
 bench/minimal_banner.exe (a banner window, then one box) in turn in one Wine
-prefix (a clone of the end-to-end suite's template, with Wine's virtual
-desktop) under Xvfb, with the wine server kept running between them. The
+prefix (a clone of the end-to-end suite's template of that build, with Wine's
+virtual desktop) under Xvfb, with the wine server kept running between them:
+the i686 build of build/win32 under the 32-bit Wine in a 32-bit prefix, or
+the x86-64 build of build/win64 under wine64. The
 timer program inside the prefix starts each one, notes when its first
 message box is visible, presses Cancel (the updater then shows its failure
 box, which gets OK, and closes its banner itself) and waits for it to end.
@@ -22,7 +24,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
-from wineenv import Template, XServer, windows_path, wine_version  # noqa: E402
+from wineenv import BUILDS, Template, XServer, windows_path, wine_version  # noqa: E402
 
 PROGRAM = "txinfupd.exe"
 MINIMAL = "minimal_box.exe"
@@ -53,42 +55,46 @@ def summary(samples, program):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--build", default=ROOT / "build" / "win64", type=Path)
+    parser.add_argument("--build", choices=sorted(BUILDS), default="x86-64")
     parser.add_argument("--work", default=ROOT / "build" / "bench-wine", type=Path)
-    parser.add_argument("--template", default=ROOT / "build" / "e2e" / "template", type=Path)
     parser.add_argument("--rounds", type=int, default=20)
     args = parser.parse_args()
 
-    tools = [args.build / PROGRAM, args.build / "bench" / MINIMAL, args.build / "bench" / BANNER,
-             args.build / "bench" / TIMER]
+    build = BUILDS[args.build]
+    folder = ROOT / "build" / build.folder
+    tools = [folder / PROGRAM, folder / "bench" / MINIMAL, folder / "bench" / BANNER,
+             folder / "bench" / TIMER]
     for tool in tools:
         if not tool.exists():
-            sys.exit(f"missing {tool}: build the win64 preset first")
-    shutil.rmtree(args.work, ignore_errors=True)
-    args.work.mkdir(parents=True)
+            sys.exit(f"missing {tool}: build the {build.folder} preset first")
+    work = args.work / build.name
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
     with XServer() as display:
-        template = Template(args.template).ensure(display.display)
-        prefix = template.clone(args.work / "prefix", display.display)
+        template = ROOT / "build" / "e2e" / f"template-{build.name}"
+        template = Template(template, build).ensure(display.display)
+        prefix = template.clone(work / "prefix", display.display)
         try:
             folder = prefix.drive_c / "bench"
             folder.mkdir()
             for tool in tools:
                 shutil.copy2(tool, folder / tool.name)
             prefix.start_server()
-            warm_code, _ = run_timer(prefix, WARM_UP_ROUNDS, args.work / "warm-up.jsonl")
-            code, samples = run_timer(prefix, args.rounds, args.work / "samples.jsonl")
+            warm_code, _ = run_timer(prefix, WARM_UP_ROUNDS, work / "warm-up.jsonl")
+            code, samples = run_timer(prefix, args.rounds, work / "samples.jsonl")
         finally:
             prefix.stop_server()
     clean = warm_code == 0 and code == 0 and all(s["answered"] and s["ended"] for s in samples)
     program = summary(samples, PROGRAM)
     minimal = summary(samples, MINIMAL)
     banner = summary(samples, BANNER)
-    result = {"wine": wine_version(), "rounds": args.rounds, "clean": clean,
+    result = {"build": build.name, "wine": wine_version(build), "rounds": args.rounds,
+              "clean": clean,
               "program": program, "minimal": minimal, "minimal_banner": banner,
               "ratio": program["median_ms"] / minimal["median_ms"],
               "ratio_to_banner": program["median_ms"] / banner["median_ms"]}
     print(json.dumps(result, indent=2))
-    shutil.rmtree(args.work, ignore_errors=True)
+    shutil.rmtree(work, ignore_errors=True)
     return 0 if clean else 1
 
 
