@@ -324,7 +324,7 @@ class Stopwatch:
 def run_all(suite, jobs, parallel):
     displays = [XServer().start() for _ in range(parallel)]
     try:
-        suite.prepare([job.subject for job in jobs if not job.subject.missing] or [],
+        suite.prepare([job.subject for job in jobs if not job.subject.missing],
                       [server.display for server in displays])
         free = list(displays)
         lock = threading.Lock()
