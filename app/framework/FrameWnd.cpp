@@ -133,8 +133,7 @@ void CFrameWnd::OnNcDestroy() {
   Unlink(this);
   window_ = nullptr;
   CWinApp* app = AfxGetApp();
-  const bool mainWindow = created_ && app != nullptr && app->mainWindow == this;
-  if (mainWindow) {
+  if (created_ && app != nullptr && app->mainWindow == this) {
     app->mainWindow = nullptr;
     host.PostQuitMessage(0);
   }
