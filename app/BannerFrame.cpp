@@ -2,14 +2,11 @@
 
 #include "engine/ScriptStrings.h"
 #include "engine/Text.h"
+#include "resources/resource.h"
 
 namespace {
 
 constexpr win::COLORREF kBannerRed = 0x007A7AFF;
-constexpr std::uint16_t kPictureId = 10;
-constexpr std::uint16_t kWindowIconId = 10;
-constexpr std::uint16_t kCursorId = 11;
-constexpr std::uint16_t kCaptionId = 20000;
 constexpr char kDefaultCaption[] = "Welcome use Quelm Software...";
 constexpr char kMissingPictureText[] = "Resource ID can't found";
 constexpr std::uint32_t kClassStyle = win::kCsHRedraw | win::kCsVRedraw;
@@ -88,15 +85,15 @@ BannerFrame::BannerFrame(HostServices& host, win::HINSTANCE instance)
     : CFrameWnd(host), instance_(instance) {
   LoadWorkArea();
   const win::RECT rect = BannerRect();
-  const win::HCURSOR cursor = host.LoadCursorA(instance, win::MakeIntResource(kCursorId));
+  const win::HCURSOR cursor = host.LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
   background_ = host.CreateSolidBrush(kBannerRed);
   if (background_ == nullptr) return;
-  const win::HICON icon = host.LoadIconA(instance, win::MakeIntResource(kWindowIconId));
+  const win::HICON icon = host.LoadIconA(instance, win::MakeIntResource(IDI_WINDOW));
   char className[kClassNameSize];
   FormClassName(className, instance, cursor, background_, icon);
   if (!ObtainWindowClass(className, cursor, icon)) return;
   Text caption;
-  const bool found = ReadScriptString(host, kCaptionId, caption) == StringRead::kFound;
+  const bool found = ReadScriptString(host, IDS_CAPTION, caption) == StringRead::kFound;
   Create(0, className, found ? caption.Data() : kDefaultCaption, kBannerStyle, rect, instance);
 }
 
@@ -176,7 +173,7 @@ void BannerFrame::OnPaint() {
 // A picture that tells no size, or cannot be selected, is not drawn: with
 // no tile size the tiling would never end.
 int BannerFrame::TileBitmap(win::HDC dc, win::RECT area) {
-  const win::HBITMAP picture = host.LoadBitmapA(instance_, win::MakeIntResource(kPictureId));
+  const win::HBITMAP picture = host.LoadBitmapA(instance_, win::MakeIntResource(IDB_BANNER));
   if (picture == nullptr) return 0;
   win::BITMAP info = {};
   const int described = host.GetObjectA(picture, sizeof info, &info);

@@ -2,13 +2,13 @@
 // last steps of building the update engine.
 #include <new>
 
+#include "app/BoxTexts.h"
 #include "engine/InfUpdater.h"
 #include "engine/Text.h"
+#include "resources/resource.h"
 
 namespace {
 
-constexpr char kPromptCaption[] = "Tovi Mother Board";
-constexpr std::uint16_t kPromptIcon = 12;
 constexpr std::uint32_t kWin95RetailBuild = 950;
 
 // Writes `value` in decimal, at least `minDigits` digits, zero-padded, as
@@ -87,9 +87,9 @@ void InfUpdater::BuildPromptParams() {
   promptParams->hwndOwner = owner;
   promptParams->hInstance = host.GetModuleHandleA(nullptr);
   promptParams->lpszText = promptText;
-  promptParams->lpszCaption = kPromptCaption;
+  promptParams->lpszCaption = kBoxCaption;
   promptParams->dwStyle = win::kMbUserIcon | win::kMbOkCancel;
-  promptParams->lpszIcon = win::MakeIntResource(kPromptIcon);
+  promptParams->lpszIcon = win::MakeIntResource(IDI_CONFIRM);
   promptParams->dwContextHelpId = 0;
   promptParams->lpfnMsgBoxCallback = nullptr;
   promptParams->dwLanguageId = 0;

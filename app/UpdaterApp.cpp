@@ -3,17 +3,16 @@
 #include <new>
 
 #include "app/BannerFrame.h"
+#include "app/BoxTexts.h"
 #include "devices/UnknownDevicePurge.h"
 #include "engine/InfUpdater.h"
+#include "resources/resource.h"
 
 namespace {
 
-constexpr char kBoxCaption[] = "Tovi Mother Board";
 constexpr char kUnsupportedText[] = "It need Win95 Platform..";
 constexpr char kSuccessText[] = "Intel Tx Info update OK...";
 constexpr char kFailureText[] = "When Update it get error msg!";
-constexpr std::uint16_t kBannerCursorId = 11;
-constexpr std::uint16_t kFailureIconId = 13;
 constexpr char kDeviceKey[] = "Enum\\PCI";
 constexpr std::int32_t kPlatformNt = 2;
 constexpr std::uint32_t kRestartReserved = 0xFFFFFFFF;
@@ -67,7 +66,7 @@ void UpdaterApp::PutUpBanner() {
   mainWindow = banner;
   if (banner == nullptr) return;
   const win::HWND window = banner->GetSafeHwnd();
-  const win::HCURSOR cursor = host->LoadCursorA(instance, win::MakeIntResource(kBannerCursorId));
+  const win::HCURSOR cursor = host->LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
   host->SetClassLongPtrA(window, win::kGclHCursor, reinterpret_cast<std::intptr_t>(cursor));
   host->ShowWindow(window, showCommand);
   host->UpdateWindow(window);
@@ -86,8 +85,8 @@ int UpdaterApp::ShowFailure() {
   }
   boxParams->lpszText = kFailureText;
   boxParams->lpszCaption = kBoxCaption;
-  if (host->LoadIconA(instance, win::MakeIntResource(kFailureIconId)) != nullptr) {
-    boxParams->lpszIcon = win::MakeIntResource(kFailureIconId);
+  if (host->LoadIconA(instance, win::MakeIntResource(IDI_FAILURE)) != nullptr) {
+    boxParams->lpszIcon = win::MakeIntResource(IDI_FAILURE);
     boxParams->dwStyle = win::kMbUserIcon;
   } else {
     boxParams->dwStyle = win::kMbIconInformation;

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "host/HostTypes.h"
+#include "resources/resource.h"
 
 class ScriptedDesktop {
  public:
@@ -229,9 +230,9 @@ class ScriptedDesktop {
   win::OSVERSIONINFOA version_ = Windows95(0x040003B6);
   bool failVersionQuery_ = false;
   std::deque<int> boxAnswers_;
-  std::set<std::uint16_t> bitmaps_ = {10};
-  std::set<std::uint16_t> icons_ = {10, 12, 13};
-  std::set<std::uint16_t> cursors_ = {11};
+  std::set<std::uint16_t> bitmaps_ = {IDB_BANNER};
+  std::set<std::uint16_t> icons_ = {IDI_WINDOW, IDI_CONFIRM, IDI_FAILURE};
+  std::set<std::uint16_t> cursors_ = {IDC_BANNER};
   win::RECT workArea_ = {0, 0, 1024, 740};
   bool failWorkArea_ = false;
   bool userClosesWindows_ = false;
