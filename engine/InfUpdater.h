@@ -72,7 +72,6 @@ class InfUpdater : public CObject {
   bool MergeBlocks(Text& entry);
   LineList::Position AppendLine(Text& line);
   bool ReadDocument(const Text& fullPath, std::uint32_t size);
-  bool WriteDocument();
   bool PickBackupName(Text& backupName);
   void ReleaseDocument();
 };

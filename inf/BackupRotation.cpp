@@ -3,10 +3,9 @@
 // and its name reused.
 #include "engine/InfUpdater.h"
 #include "inf/FileNames.h"
+#include "inf/InfFiles.h"
 
 namespace {
-
-constexpr int kBackupCount = 10;
 
 // The creation time in whole seconds, or the last-write time where the file
 // system keeps no creation time.
@@ -18,19 +17,12 @@ std::int32_t AgeStamp(const win::FileStatus& status) {
 
 // A name is taken when a file or a directory of that name exists.
 bool InfUpdater::PickBackupName(Text& backupName) {
-  Text backupBase;
-  if (!MakeBackupBase(path, backupBase)) {
+  const BackupSearch search = FindFreeBackupName(host, path, backupName);
+  if (search == BackupSearch::kOutOfMemory) {
     FailForMemory();
     return false;
   }
-  for (int number = 0; number < kBackupCount; ++number) {
-    if (!MakeBackupName(backupBase, number, backupName)) {
-      FailForMemory();
-      return false;
-    }
-    win::FileStatus status = {};
-    if (!host.QueryFileStatus(backupName.Data(), &status)) return true;
-  }
+  if (search == BackupSearch::kFree) return true;
   RotateBackups(backupName);
   return error == 0;
 }

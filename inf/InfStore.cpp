@@ -5,68 +5,11 @@
 
 #include "engine/InfUpdater.h"
 #include "inf/FileNames.h"
+#include "inf/InfFiles.h"
 
 namespace {
 
 constexpr char kInfFolder[] = "\\INF\\";
-constexpr char kLineEnd[] = "\r\n";
-constexpr std::size_t kLineEndLength = 2;
-
-bool IsOpen(win::HANDLE file) { return file != nullptr && file != win::InvalidHandleValue(); }
-
-// Reads the whole file of `size` bytes in one read. Asking for one byte more
-// than the size tells a file that changed since its size was taken.
-bool ReadWholeFile(HostServices& host, const Text& path, std::uint32_t size, Text& text) {
-  if (size == ~std::uint32_t{0}) return false;
-  char* buffer = new (std::nothrow) char[std::size_t{size} + 1];
-  if (buffer == nullptr) return false;
-  const win::HANDLE file = host.CreateFileA(path.Data(), win::kGenericRead, 0, win::kOpenExisting,
-                                            win::kFileAttributeNormal);
-  bool complete = false;
-  if (IsOpen(file)) {
-    std::uint32_t read = 0;
-    complete = host.ReadFile(file, buffer, size + 1, &read) && read == size;
-    complete = host.CloseHandle(file) && complete;
-  }
-  complete = complete && text.Assign(buffer, size);
-  delete[] buffer;
-  return complete;
-}
-
-// Writes every line followed by CR LF, one write per line. The record's
-// buffer is kept from line to line, so it grows only for a longer line.
-bool WriteLines(HostServices& host, win::HANDLE file, const LineList& lines) {
-  Text record;
-  for (LineList::Position at = lines.First(); at != nullptr; at = LineList::Next(at)) {
-    record.Clear();
-    if (!record.Append(LineList::At(at)) || !record.Append(kLineEnd, kLineEndLength)) return false;
-    const auto length = static_cast<std::uint32_t>(record.Length());
-    std::uint32_t written = 0;
-    if (!host.WriteFile(file, record.Data(), length, &written) || written != length) return false;
-  }
-  return true;
-}
-
-bool IsDirectory(const win::FileStatus& status) {
-  return (status.attributes & win::kFileAttributeDirectory) != 0;
-}
-
-// Moves the new text of a file that was missing or empty to the file's own
-// name. The move refuses a file that holds text, so that it is never written
-// over: the new text then stays at the temporary name. An empty file makes
-// room, and is put back when the move fails.
-bool MoveIntoFreeName(HostServices& host, const Text& tempPath, const Text& path) {
-  win::FileStatus status = {};
-  const bool emptyFile =
-      host.QueryFileStatus(path.Data(), &status) && status.size == 0 && !IsDirectory(status);
-  if (emptyFile && !host.DeleteFileA(path.Data())) return false;
-  if (host.MoveFileA(tempPath.Data(), path.Data())) return true;
-  if (!emptyFile) return false;
-  const win::HANDLE file = host.CreateFileA(path.Data(), win::kGenericWrite, 0, win::kCreateNew,
-                                            win::kFileAttributeNormal);
-  if (IsOpen(file)) host.CloseHandle(file);
-  return false;
-}
 
 }  // namespace
 
@@ -158,7 +101,7 @@ void InfUpdater::SplitLines(const Text& text) {
 // until the new text is complete on disk, then under its backup name.
 void InfUpdater::SaveInf() {
   error = 0;
-  if (lines == nullptr || !WriteDocument()) {
+  if (lines == nullptr || !WriteTemporaryFile(host, tempPath, *lines)) {
     error = 1;
     return;
   }
@@ -168,27 +111,5 @@ void InfUpdater::SaveInf() {
   }
   Text backupName;
   if (!PickBackupName(backupName)) return;
-  if (!host.MoveFileA(path.Data(), backupName.Data())) {
-    error = 1;
-    return;
-  }
-  if (host.MoveFileA(tempPath.Data(), path.Data())) return;
-  // The INF file must not go missing: the old file goes back under its own
-  // name, and the new text stays at the temporary path.
-  host.MoveFileA(backupName.Data(), path.Data());
-  error = 1;
-}
-
-// Writes the lines to `tempPath` and puts them on the disk before anything
-// is moved: the run asks for a restart seconds later.
-bool InfUpdater::WriteDocument() {
-  const win::HANDLE file = host.CreateFileA(tempPath.Data(), win::kGenericWrite, 0,
-                                            win::kCreateAlways, win::kFileAttributeNormal);
-  if (!IsOpen(file)) return false;
-  const bool written = WriteLines(host, file, *lines) && host.FlushFileBuffers(file);
-  const bool closed = host.CloseHandle(file);
-  if (written && closed) return true;
-  // A partial text is of no use.
-  host.DeleteFileA(tempPath.Data());
-  return false;
+  if (!ReplaceThroughBackup(host, path, tempPath, backupName)) error = 1;
 }

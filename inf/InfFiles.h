@@ -1,0 +1,82 @@
+// The INF store's file mechanics: the whole-file read, the line writes, the
+// replacement through the temporary file and the search for a free backup
+// name, over the host's file services.
+//
+// The promise. At every moment the file's own name X.inf holds its complete
+// old text or its complete new text, never a part of either, and no text is
+// written over in place. A backup X.OR0 to X.OR9 that was there stays byte
+// for byte as it was, except the oldest, which a save drops when all ten
+// names are taken. The temporary name X.tmp holds nothing, or a whole new
+// text that a failed save left there.
+//
+// A save of a file that held text goes through these states:
+//
+//   before      X.inf old text    X.tmp anything   X.ORn free (or the oldest)
+//   written     X.inf old text    X.tmp new text   (created afresh, put on
+//                                                   the disk, closed)
+//   rotated     only when all ten names are taken: the oldest backup (the
+//               earliest creation time; the highest number among equals) is
+//               deleted, and its name is X.ORn
+//   backed up   X.inf absent      X.tmp new text   X.ORn old text
+//   after       X.inf new text    X.tmp absent     X.ORn old text
+//
+// "backed up" is the one moment without X.inf: Windows 95 has no atomic
+// replace, so there is an instant between the two moves, with both texts
+// whole on disk. A file that was missing or empty gets no backup: its new
+// text is written to X.tmp as above; an empty X.inf makes room just before
+// X.tmp moves to X.inf, and a move never writes over a file that is there.
+//
+// What a failed step leaves (the save then reports failure):
+//   - creating, writing, putting on the disk or closing X.tmp: X.inf as it
+//     was; X.tmp is deleted again;
+//   - the delete of the oldest backup, or the move of X.inf to X.ORn: X.inf
+//     as it was, the new text under X.tmp;
+//   - the move of X.tmp to X.inf: the old file moves back to X.inf and the
+//     new text stays under X.tmp; when the way back fails too, the old text
+//     is under X.ORn and the new under X.tmp;
+//   - for a missing or empty file, the move of X.tmp to X.inf: the empty
+//     file is made again (CREATE_NEW, which never opens a file that is
+//     there), the new text stays under X.tmp.
+// A power cut after any step leaves one of the states above.
+//
+// A failed status query is how the host says "no such file". Every function
+// closes what it opened, on every path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/Text.h"
+#include "host/HostServices.h"
+#include "inf/LineList.h"
+
+// Every line of an INF file ends with CR LF.
+constexpr char kLineEnd[] = "\r\n";
+constexpr std::size_t kLineEndLength = 2;
+
+// X.OR0 to X.OR9: ten backup names per INF file.
+constexpr int kBackupCount = 10;
+
+bool IsDirectory(const win::FileStatus& status);
+
+// Reads the whole file of `size` bytes in one read, opened without sharing.
+// False when it cannot be opened or read, or when it no longer has that size.
+bool ReadWholeFile(HostServices& files, const Text& path, std::uint32_t size, Text& text);
+
+// Writes every line followed by CR LF, one write per line, to `tempPath`
+// created afresh, and puts it on the disk before closing it. On failure the
+// partial file is deleted again.
+bool WriteTemporaryFile(HostServices& files, const Text& tempPath, const LineList& lines);
+
+// The new text of a file that was missing or empty takes the file's own name.
+bool MoveIntoFreeName(HostServices& files, const Text& tempPath, const Text& path);
+
+// The old file moves to `backupName`, then the new text into its place.
+bool ReplaceThroughBackup(HostServices& files, const Text& path, const Text& tempPath,
+                          const Text& backupName);
+
+enum class BackupSearch : std::uint8_t { kFree, kAllTaken, kOutOfMemory };
+
+// The lowest of X.OR0 to X.OR9 that no file or directory takes, for the
+// file at `path`. When all are taken, `backupName` holds X.OR9.
+BackupSearch FindFreeBackupName(HostServices& files, const Text& path, Text& backupName);
