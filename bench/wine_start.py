@@ -61,9 +61,8 @@ def main():
     args = parser.parse_args()
 
     build = BUILDS[args.build]
-    folder = ROOT / "build" / build.folder
-    tools = [folder / PROGRAM, folder / "bench" / MINIMAL, folder / "bench" / BANNER,
-             folder / "bench" / TIMER]
+    bench = build.output / "bench"
+    tools = [build.output / PROGRAM, bench / MINIMAL, bench / BANNER, bench / TIMER]
     for tool in tools:
         if not tool.exists():
             sys.exit(f"missing {tool}: build the {build.folder} preset first")
@@ -71,8 +70,7 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     with XServer() as display:
-        template = ROOT / "build" / "e2e" / f"template-{build.name}"
-        template = Template(template, build).ensure(display.display)
+        template = Template.of(build).ensure(display.display)
         prefix = template.clone(work / "prefix", display.display)
         try:
             folder = prefix.drive_c / "bench"

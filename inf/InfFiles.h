@@ -51,11 +51,11 @@
 #include "inf/LineList.h"
 
 // Every line of an INF file ends with CR LF.
-constexpr char kLineEnd[] = "\r\n";
-constexpr std::size_t kLineEndLength = 2;
+inline constexpr char kLineEnd[] = "\r\n";
+inline constexpr std::size_t kLineEndLength = 2;
 
 // X.OR0 to X.OR9: ten backup names per INF file.
-constexpr int kBackupCount = 10;
+inline constexpr int kBackupCount = 10;
 
 bool IsDirectory(const win::FileStatus& status);
 

@@ -190,9 +190,8 @@ def run_demo(host, display, by_hand):
     for old in DEMO.glob("*.png"):
         old.unlink()
     build = demo_build()
-    folder = ROOT / "build" / build.folder
-    tools = Tools(folder / "txinfupd.exe", folder / "boxpilot.exe")
-    template = Template(ROOT / "build" / "e2e" / f"template-{build.name}", build).ensure(display)
+    tools = Tools.of(build)
+    template = Template.of(build).ensure(display)
     prefix = template.clone(DEMO / "machine", display)
     machine = Machine(prefix, tools)
     machine.seed(cases.ALL_ORIGINALS)

@@ -25,6 +25,12 @@ class Tools:
         self.program = Path(program)
         self.pilot = Path(pilot)
 
+    @classmethod
+    def of(cls, build, program=None):
+        """The updater and the box pilot of a build; `program` in place of its
+        updater."""
+        return cls(program or build.output / "txinfupd.exe", build.output / "boxpilot.exe")
+
 
 def registry_text(tree):
     """REGEDIT4 lines (without the header) that create the tree below Enum."""

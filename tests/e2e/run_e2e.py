@@ -28,9 +28,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import cases as catalogue  # noqa: E402
 import pictures  # noqa: E402
 from machine import Machine, Tools, exported_form  # noqa: E402
-from wineenv import BUILDS, I686, Build, Template, XServer, runs_32bit_programs  # noqa: E402
+from wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, Build, Template, XServer,  # noqa: E402
+                     runs_32bit_programs)
 
-ROOT = Path(__file__).resolve().parents[2]
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
 WS_EX_CLIENTEDGE = 0x200
@@ -226,8 +226,7 @@ class Suite:
         self.print_lock = threading.Lock()
 
     def template(self, build):
-        return self.templates.setdefault(build.name, Template(self.work / f"template-{build.name}",
-                                                              build))
+        return self.templates.setdefault(build.name, Template.of(build, self.work))
 
     def prepare(self, subjects, displays):
         """Makes each build's template prefix, the builds side by side, and
@@ -346,8 +345,7 @@ def run_all(suite, jobs, parallel):
 
 
 def build_subject(build):
-    folder = ROOT / "build" / build.folder
-    tools = Tools(folder / "txinfupd.exe", folder / "boxpilot.exe")
+    tools = Tools.of(build)
     missing = [str(tool) for tool in (tools.program, tools.pilot) if not tool.exists()]
     reason = f"missing {', '.join(missing)}: build the {build.folder} preset first" if missing else ""
     return Subject(build.name, build, tools, reason)
@@ -355,9 +353,8 @@ def build_subject(build):
 
 def floppy_subject(image, work):
     """The i686 updater as it ships: copied out of the release floppy."""
-    pilot = ROOT / "build" / I686.folder / "boxpilot.exe"
     program = Path(work) / "floppy" / "TXINFUPD.EXE"
-    subject = Subject("i686, from the floppy", I686, Tools(program, pilot))
+    subject = Subject("i686, from the floppy", I686, Tools.of(I686, program))
     if not Path(image).exists():
         subject.missing = f"no {image}: run scripts/release first"
         return subject
@@ -367,8 +364,8 @@ def floppy_subject(image, work):
                             capture_output=True, text=True, check=False)
     if copied.returncode != 0:
         subject.missing = f"mcopy could not take TXINFUPD.EXE out of {image}: {copied.stderr}"
-    elif not pilot.exists():
-        subject.missing = f"missing {pilot}: build the {I686.folder} preset first"
+    elif not subject.tools.pilot.exists():
+        subject.missing = f"missing {subject.tools.pilot}: build the {I686.folder} preset first"
     return subject
 
 
@@ -378,7 +375,7 @@ def main():
                         help="builds to run each case on (default: i686,x86-64)")
     parser.add_argument("--floppy", default=ROOT / "build/release/txinfupd.img",
                         help=f"release floppy whose executable runs {FLOPPY_CASE} once more")
-    parser.add_argument("--work", default=ROOT / "build/e2e")
+    parser.add_argument("--work", default=E2E_FOLDER)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", action="store_true", help="keep the prefixes of passed cases")
     parser.add_argument("--timings", action="store_true", help="print each case's phases")

@@ -17,7 +17,11 @@ import time
 from dataclasses import dataclass
 from pathlib import Path
 
+ROOT = Path(__file__).resolve().parents[2]
 WINESERVER = "/usr/lib/wine/wineserver"
+# The end-to-end suite's work folder. Its template prefixes, one per build,
+# serve the demo and the start-up benchmark too.
+E2E_FOLDER = ROOT / "build" / "e2e"
 SCREEN = "1024x768x24"
 
 # No Mono or Gecko installers: their download dialogs would be boxes too.
@@ -66,6 +70,11 @@ class Build:
     def env(self):
         return {"WINEARCH": self.winearch} if self.winearch else {}
 
+    @property
+    def output(self):
+        """The build folder, which holds the updater and the box pilot."""
+        return ROOT / "build" / self.folder
+
 
 I686 = Build("i686", "win32", "/usr/lib/wine/wine", "win32")
 X86_64 = Build("x86-64", "win64", "/usr/lib/wine/wine64")
@@ -85,7 +94,7 @@ def wine_version(build=X86_64):
 
 def runs_32bit_programs():
     """Whether this machine runs 32-bit programs, as scripts/runs-32bit tells."""
-    check = Path(__file__).resolve().parents[2] / "scripts" / "runs-32bit"
+    check = ROOT / "scripts" / "runs-32bit"
     return subprocess.run([str(check)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                           check=False).returncode == 0
 
@@ -288,6 +297,11 @@ class Template:
     def __init__(self, path, build=X86_64):
         self.path = Path(path)
         self.build = build
+
+    @classmethod
+    def of(cls, build, folder=E2E_FOLDER):
+        """The template prefix of a build, in `folder`."""
+        return cls(Path(folder) / f"template-{build.name}", build)
 
     def stamp(self):
         fonts = sorted(path.name for path in WINE_FONTS.glob("*"))
