@@ -55,7 +55,7 @@ void FormClassName(char* out, win::HINSTANCE instance, win::HCURSOR cursor, win:
 
 // The executable's file name without its directory and extension.
 void ApplicationName(HostServices& host, win::HINSTANCE instance, char* name, std::uint32_t size) {
-  const std::uint32_t length = host.GetModuleFileNameA(instance, name, size);
+  const std::uint32_t length = host.system.GetModuleFileNameA(instance, name, size);
   if (length == 0 || length >= size) {
     name[0] = '\0';
     return;
@@ -85,27 +85,27 @@ BannerFrame::BannerFrame(HostServices& host, win::HINSTANCE instance)
     : CFrameWnd(host), instance_(instance) {
   LoadWorkArea();
   const win::RECT rect = BannerRect();
-  const win::HCURSOR cursor = host.LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
-  background_ = host.CreateSolidBrush(kBannerRed);
+  const win::HCURSOR cursor = host.desktop.LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
+  background_ = host.desktop.CreateSolidBrush(kBannerRed);
   if (background_ == nullptr) return;
-  const win::HICON icon = host.LoadIconA(instance, win::MakeIntResource(IDI_WINDOW));
+  const win::HICON icon = host.desktop.LoadIconA(instance, win::MakeIntResource(IDI_WINDOW));
   char className[kClassNameSize];
   FormClassName(className, instance, cursor, background_, icon);
   if (!ObtainWindowClass(className, cursor, icon)) return;
   Text caption;
-  const bool found = ReadScriptString(host, IDS_CAPTION, caption) == StringRead::kFound;
+  const bool found = ReadScriptString(host.system, IDS_CAPTION, caption) == StringRead::kFound;
   Create(0, className, found ? caption.Data() : kDefaultCaption, kBannerStyle, rect, instance);
 }
 
 // The window is gone by now (the object deletes itself after its last
 // message, or never had one), so its class background can go too.
 BannerFrame::~BannerFrame() {
-  if (background_ != nullptr) host.DeleteObject(background_);
+  if (background_ != nullptr) host.desktop.DeleteObject(background_);
 }
 
 bool BannerFrame::ObtainWindowClass(const char* className, win::HCURSOR cursor, win::HICON icon) {
   win::WNDCLASSA existing = {};
-  if (host.GetClassInfoA(instance_, className, &existing)) return true;
+  if (host.desktop.GetClassInfoA(instance_, className, &existing)) return true;
   win::WNDCLASSA windowClass = {};
   windowClass.style = kClassStyle;
   windowClass.lpfnWndProc = AfxWndProc;
@@ -114,7 +114,7 @@ bool BannerFrame::ObtainWindowClass(const char* className, win::HCURSOR cursor, 
   windowClass.hCursor = cursor;
   windowClass.hbrBackground = background_;
   windowClass.lpszClassName = className;
-  return host.RegisterClassA(&windowClass) != 0;
+  return host.desktop.RegisterClassA(&windowClass) != 0;
 }
 
 // The banner always starts at (0, 0) of the screen, wherever the task bar
@@ -123,7 +123,7 @@ void BannerFrame::LoadWorkArea() {
   win::RECT area = {};
   left = 0;
   top = 0;
-  if (!host.SystemParametersInfoA(win::kSpiGetWorkArea, 0, &area, 0)) {
+  if (!host.desktop.SystemParametersInfoA(win::kSpiGetWorkArea, 0, &area, 0)) {
     width = kFallbackWidth;
     height = kFallbackHeight;
     return;
@@ -152,61 +152,62 @@ const CFrameWnd::MessageTable* BannerFrame::GetMessageTable() const { return &ba
 void BannerFrame::OnPaint() {
   const win::HWND window = GetSafeHwnd();
   win::PAINTSTRUCT paint = {};
-  const win::HDC dc = host.BeginPaint(window, &paint);
+  const win::HDC dc = host.desktop.BeginPaint(window, &paint);
   if (dc == nullptr) {
-    host.ValidateRect(window, nullptr);
+    host.desktop.ValidateRect(window, nullptr);
     return;
   }
-  const win::HBRUSH hatch = host.CreateHatchBrush(win::kHsFDiagonal, kBannerRed);
+  const win::HBRUSH hatch = host.desktop.CreateHatchBrush(win::kHsFDiagonal, kBannerRed);
   if (hatch == nullptr) {
-    host.EndPaint(window, &paint);
-    host.ValidateRect(window, nullptr);
+    host.desktop.EndPaint(window, &paint);
+    host.desktop.ValidateRect(window, nullptr);
     return;
   }
   const win::RECT area = BannerRect();
-  host.FillRect(dc, &area, hatch);
+  host.desktop.FillRect(dc, &area, hatch);
   if (TileBitmap(dc, area) == 0) ShowMissingPicture();
-  host.DeleteObject(hatch);
-  host.EndPaint(window, &paint);
+  host.desktop.DeleteObject(hatch);
+  host.desktop.EndPaint(window, &paint);
 }
 
 // A picture that tells no size, or cannot be selected, is not drawn: with
 // no tile size the tiling would never end.
 int BannerFrame::TileBitmap(win::HDC dc, win::RECT area) {
-  const win::HBITMAP picture = host.LoadBitmapA(instance_, win::MakeIntResource(IDB_BANNER));
+  const win::HBITMAP picture =
+      host.desktop.LoadBitmapA(instance_, win::MakeIntResource(IDB_BANNER));
   if (picture == nullptr) return 0;
   win::BITMAP info = {};
-  const int described = host.GetObjectA(picture, sizeof info, &info);
+  const int described = host.desktop.GetObjectA(picture, sizeof info, &info);
   if (described == 0 || info.bmWidth <= 0 || info.bmHeight <= 0) {
-    host.DeleteObject(picture);
+    host.desktop.DeleteObject(picture);
     return 0;
   }
-  const win::HDC memory = host.CreateCompatibleDC(dc);
+  const win::HDC memory = host.desktop.CreateCompatibleDC(dc);
   if (memory == nullptr) {
-    host.DeleteObject(picture);
+    host.desktop.DeleteObject(picture);
     return 0;
   }
-  const win::HGDIOBJ previous = host.SelectObject(memory, picture);
+  const win::HGDIOBJ previous = host.desktop.SelectObject(memory, picture);
   if (previous == nullptr) {
-    host.DeleteObject(picture);
-    host.DeleteDC(memory);
+    host.desktop.DeleteObject(picture);
+    host.desktop.DeleteDC(memory);
     return 0;
   }
   for (std::int64_t x = 0; x < area.right; x += info.bmWidth) {
     for (std::int64_t y = 0; y < area.bottom; y += info.bmHeight) {
-      host.BitBlt(dc, static_cast<int>(x), static_cast<int>(y), info.bmWidth, info.bmHeight, memory,
-                  0, 0, win::kSrcAnd);
+      host.desktop.BitBlt(dc, static_cast<int>(x), static_cast<int>(y), info.bmWidth, info.bmHeight,
+                          memory, 0, 0, win::kSrcAnd);
     }
   }
-  host.SelectObject(memory, previous);
-  host.DeleteObject(picture);
-  host.DeleteDC(memory);
+  host.desktop.SelectObject(memory, previous);
+  host.desktop.DeleteObject(picture);
+  host.desktop.DeleteDC(memory);
   return 1;
 }
 
 void BannerFrame::ShowMissingPicture() {
   char name[win::kMaxPath];
   ApplicationName(host, instance_, name, sizeof name);
-  host.MessageBoxA(GetSafeHwnd(), kMissingPictureText, name[0] != '\0' ? name : nullptr,
-                   win::kMbOk | win::kMbIconExclamation | win::kMbTaskModal);
+  host.desktop.MessageBoxA(GetSafeHwnd(), kMissingPictureText, name[0] != '\0' ? name : nullptr,
+                           win::kMbOk | win::kMbIconExclamation | win::kMbTaskModal);
 }

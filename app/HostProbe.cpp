@@ -52,7 +52,7 @@ void InfUpdater::ProbeHost() {
   version.dwOSVersionInfoSize = sizeof version;
   // A failed query is answered like an unknown platform: nothing is written,
   // so the run treats the host as unsupported.
-  if (!host.GetVersionExA(&version)) return;
+  if (!host.system.GetVersionExA(&version)) return;
   switch (version.dwPlatformId) {
     case win::kVerPlatformWin32s:
       platformCode = 9;
@@ -85,7 +85,7 @@ void InfUpdater::BuildPromptParams() {
   // The host's own record size: 40 bytes on 32-bit Windows.
   promptParams->cbSize = sizeof(win::MSGBOXPARAMSA);
   promptParams->hwndOwner = owner;
-  promptParams->hInstance = host.GetModuleHandleA(nullptr);
+  promptParams->hInstance = host.system.GetModuleHandleA(nullptr);
   promptParams->lpszText = promptText;
   promptParams->lpszCaption = kBoxCaption;
   promptParams->dwStyle = win::kMbUserIcon | win::kMbOkCancel;

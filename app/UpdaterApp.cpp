@@ -27,16 +27,16 @@ std::int32_t PlanFor(std::int32_t selector) {
 }  // namespace
 
 int UpdaterApp::InitInstance() {
-  host->SetThreadPriority(mainThread, win::kThreadPriorityHighest);
+  host->system.SetThreadPriority(mainThread, win::kThreadPriorityHighest);
   PutUpBanner();
   InfUpdater updater(*host, BannerWindow());
   boxParams = updater.GetPromptParams();
   const std::int32_t planId = PlanFor(updater.GetPlanSelector());
   if (planId == 0) {
-    host->MessageBoxA(nullptr, kUnsupportedText, nullptr, win::kMbIconWarning);
+    host->desktop.MessageBoxA(nullptr, kUnsupportedText, nullptr, win::kMbIconWarning);
     // The banner stays up until the user closes it; without one, nothing
     // else could end the message loop.
-    if (mainWindow == nullptr) host->PostQuitMessage(0);
+    if (mainWindow == nullptr) host->desktop.PostQuitMessage(0);
     boxParams = nullptr;
     return 1;
   }
@@ -66,36 +66,37 @@ void UpdaterApp::PutUpBanner() {
   mainWindow = banner;
   if (banner == nullptr) return;
   const win::HWND window = banner->GetSafeHwnd();
-  const win::HCURSOR cursor = host->LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
-  host->SetClassLongPtrA(window, win::kGclHCursor, reinterpret_cast<std::intptr_t>(cursor));
-  host->ShowWindow(window, showCommand);
-  host->UpdateWindow(window);
+  const win::HCURSOR cursor = host->desktop.LoadCursorA(instance, win::MakeIntResource(IDC_BANNER));
+  host->desktop.SetClassLongPtrA(window, win::kGclHCursor, reinterpret_cast<std::intptr_t>(cursor));
+  host->desktop.ShowWindow(window, showCommand);
+  host->desktop.UpdateWindow(window);
 }
 
 // Without box parameters the confirmation cannot be shown, which counts as
 // a refusal, like a box that fails to show.
 int UpdaterApp::AskConfirmation() {
   if (boxParams == nullptr) return 0;
-  return host->MessageBoxIndirectA(boxParams);
+  return host->desktop.MessageBoxIndirectA(boxParams);
 }
 
 int UpdaterApp::ShowFailure() {
   if (boxParams == nullptr) {
-    return host->MessageBoxA(BannerWindow(), kFailureText, kBoxCaption, win::kMbIconInformation);
+    return host->desktop.MessageBoxA(BannerWindow(), kFailureText, kBoxCaption,
+                                     win::kMbIconInformation);
   }
   boxParams->lpszText = kFailureText;
   boxParams->lpszCaption = kBoxCaption;
-  if (host->LoadIconA(instance, win::MakeIntResource(IDI_FAILURE)) != nullptr) {
+  if (host->desktop.LoadIconA(instance, win::MakeIntResource(IDI_FAILURE)) != nullptr) {
     boxParams->lpszIcon = win::MakeIntResource(IDI_FAILURE);
     boxParams->dwStyle = win::kMbUserIcon;
   } else {
     boxParams->dwStyle = win::kMbIconInformation;
   }
-  return host->MessageBoxIndirectA(boxParams);
+  return host->desktop.MessageBoxIndirectA(boxParams);
 }
 
 std::int32_t UpdaterApp::PurgeUnknownDevices(win::HKEY parent, const char* keyName) {
-  return ::PurgeUnknownDevices(*host, parent, keyName);
+  return ::PurgeUnknownDevices(host->registry, parent, keyName);
 }
 
 // The wait cursor stands only while the registry is swept; the restart is
@@ -103,28 +104,28 @@ std::int32_t UpdaterApp::PurgeUnknownDevices(win::HKEY parent, const char* keyNa
 void UpdaterApp::ReportSuccess(InfUpdater& updater) {
   boxParams->lpszText = kSuccessText;
   boxParams->dwStyle = win::kMbUserIcon;
-  host->SetCursor(host->LoadCursorA(nullptr, win::MakeIntResource(win::kIdcWait)));
+  host->desktop.SetCursor(host->desktop.LoadCursorA(nullptr, win::MakeIntResource(win::kIdcWait)));
   PurgeUnknownDevices(win::HkeyLocalMachine(), kDeviceKey);
-  host->SetCursor(host->LoadCursorA(nullptr, win::MakeIntResource(win::kIdcArrow)));
-  host->MessageBoxIndirectA(boxParams);
+  host->desktop.SetCursor(host->desktop.LoadCursorA(nullptr, win::MakeIntResource(win::kIdcArrow)));
+  host->desktop.MessageBoxIndirectA(boxParams);
   RequestRestart(updater);
 }
 
 // Windows NT restarts only for a process that holds the shutdown right;
 // the Windows 95 family knows no such right.
 void UpdaterApp::RequestRestart(InfUpdater& updater) {
-  if (updater.GetPlatformCode() == kPlatformNt) host->EnableShutdownPrivilege();
-  host->ExitWindowsEx(win::kEwxReboot, kRestartReserved);
+  if (updater.GetPlatformCode() == kPlatformNt) host->system.EnableShutdownPrivilege();
+  host->system.ExitWindowsEx(win::kEwxReboot, kRestartReserved);
 }
 
 // The banner's destruction posts the quit message; without a banner the run
 // posts it itself.
 void UpdaterApp::CloseBanner() {
   if (mainWindow == nullptr) {
-    host->PostQuitMessage(0);
+    host->desktop.PostQuitMessage(0);
     return;
   }
-  host->SendMessageA(mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
+  host->desktop.SendMessageA(mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
 }
 
 win::HWND UpdaterApp::BannerWindow() const {

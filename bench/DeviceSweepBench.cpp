@@ -44,7 +44,7 @@ void DeviceSweep(benchmark::State& state) {
   for (auto _ : state) {
     FillPci(registry, keys);
     state.SetIterationTime(
-        SecondsOf([&] { PurgeUnknownDevices(host, win::HkeyLocalMachine(), "Enum\\PCI"); }));
+        SecondsOf([&] { PurgeUnknownDevices(registry, win::HkeyLocalMachine(), "Enum\\PCI"); }));
     // Enum, Enum\PCI and the known devices remain.
     if (registry.KeyPaths().size() != 2 + keys - unknown || registry.OpenHandleCount() != 0) {
       state.SkipWithError("the sweep did not delete exactly the unknown devices");

@@ -32,23 +32,23 @@ bool HostFileFloor(HostServices& host, const StockInf& file) {
   const std::string backup = kInfDir + Stem(file.name) + "OR0";
   std::string text(file.bytes.size() + 1, '\0');
   std::uint32_t read = 0;
-  win::HANDLE handle = host.CreateFileA(path.c_str(), win::kGenericRead, 0, win::kOpenExisting,
+  win::HANDLE handle = host.files.CreateFileA(path.c_str(), win::kGenericRead, 0, win::kOpenExisting,
                                         win::kFileAttributeNormal);
   if (handle == win::InvalidHandleValue()) return false;
   const bool whole =
-      host.ReadFile(handle, text.data(), static_cast<std::uint32_t>(text.size()), &read);
-  if (!host.CloseHandle(handle) || !whole || read != file.bytes.size()) return false;
+      host.files.ReadFile(handle, text.data(), static_cast<std::uint32_t>(text.size()), &read);
+  if (!host.files.CloseHandle(handle) || !whole || read != file.bytes.size()) return false;
   text.resize(read);
-  handle = host.CreateFileA(temp.c_str(), win::kGenericWrite, 0, win::kCreateAlways,
+  handle = host.files.CreateFileA(temp.c_str(), win::kGenericWrite, 0, win::kCreateAlways,
                             win::kFileAttributeNormal);
   if (handle == win::InvalidHandleValue()) return false;
   const bool written = WriteByLines(text, [&](const char* bytes, std::size_t count) {
     std::uint32_t done = 0;
-    return host.WriteFile(handle, bytes, static_cast<std::uint32_t>(count), &done) && done == count;
+    return host.files.WriteFile(handle, bytes, static_cast<std::uint32_t>(count), &done) && done == count;
   });
-  const bool flushed = written && host.FlushFileBuffers(handle);
-  if (!host.CloseHandle(handle) || !flushed) return false;
-  return host.MoveFileA(path.c_str(), backup.c_str()) && host.MoveFileA(temp.c_str(), path.c_str());
+  const bool flushed = written && host.files.FlushFileBuffers(handle);
+  if (!host.files.CloseHandle(handle) || !flushed) return false;
+  return host.files.MoveFileA(path.c_str(), backup.c_str()) && host.files.MoveFileA(temp.c_str(), path.c_str());
 }
 
 bool RawFileFloor(const std::filesystem::path& infDir, const StockInf& file, bool flush) {

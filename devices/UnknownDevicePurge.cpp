@@ -33,23 +33,24 @@ bool SpellsUnknown(const std::uint8_t* value, std::uint32_t size) {
 }
 
 // The type of the value is not examined: whatever its bytes spell counts.
-bool HasUnknownClass(HostServices& host, win::HKEY key) {
+bool HasUnknownClass(RegistryServices& registry, win::HKEY key) {
   std::uint8_t value[kValueBufferSize];
   value[0] = 0;
   std::uint32_t size = kValueBufferSize;
   std::uint32_t type = 0;
-  if (host.RegQueryValueExA(key, kClassValueName, nullptr, &type, value, &size) != kSuccess) {
+  if (registry.RegQueryValueExA(key, kClassValueName, nullptr, &type, value, &size) != kSuccess) {
     return false;
   }
   return SpellsUnknown(value, size < kValueBufferSize ? size : kValueBufferSize);
 }
 
-std::int32_t VisitKey(HostServices& host, win::HKEY parent, const char* keyName, bool* deleted);
+std::int32_t VisitKey(RegistryServices& registry, win::HKEY parent, const char* keyName,
+                      bool* deleted);
 
 // After a subkey has been deleted the host moves the next one into its
 // index, so that index is asked for again. A name too long for the buffer
 // is skipped: the part that fits could be the name of another key.
-void VisitSubkeys(HostServices& host, win::HKEY key) {
+void VisitSubkeys(RegistryServices& registry, win::HKEY key) {
   std::uint32_t index = 0;
   for (;;) {
     char name[kNameBufferSize];
@@ -57,7 +58,7 @@ void VisitSubkeys(HostServices& host, win::HKEY key) {
     std::uint32_t nameSize = kNameBufferSize;
     win::FILETIME lastWrite{};
     const std::int32_t result =
-        host.RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, &lastWrite);
+        registry.RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, &lastWrite);
     if (result == kMoreData || (result == kSuccess && nameSize >= kNameBufferSize)) {
       ++index;
       continue;
@@ -65,7 +66,7 @@ void VisitSubkeys(HostServices& host, win::HKEY key) {
     if (result != kSuccess) return;
     name[nameSize] = '\0';
     bool deleted = false;
-    VisitKey(host, key, name, &deleted);
+    VisitKey(registry, key, name, &deleted);
     if (!deleted) ++index;
   }
 }
@@ -73,20 +74,23 @@ void VisitSubkeys(HostServices& host, win::HKEY key) {
 // One visit: sweeps the key's subkeys, then tests the key itself and
 // deletes it by its name below `parent` while it is still open. `deleted`
 // tells whether the host removed it.
-std::int32_t VisitKey(HostServices& host, win::HKEY parent, const char* keyName, bool* deleted) {
+std::int32_t VisitKey(RegistryServices& registry, win::HKEY parent, const char* keyName,
+                      bool* deleted) {
   *deleted = false;
   if (keyName == nullptr || keyName[0] == '\0') return kInvalidParameter;
   win::HKEY key = nullptr;
-  const std::int32_t opened = host.RegOpenKeyExA(parent, keyName, 0, win::kKeyAllAccess, &key);
+  const std::int32_t opened = registry.RegOpenKeyExA(parent, keyName, 0, win::kKeyAllAccess, &key);
   if (opened != kSuccess) return opened;
-  VisitSubkeys(host, key);
-  if (HasUnknownClass(host, key)) *deleted = host.RegDeleteKeyA(parent, keyName) == kSuccess;
-  return host.RegCloseKey(key);
+  VisitSubkeys(registry, key);
+  if (HasUnknownClass(registry, key))
+    *deleted = registry.RegDeleteKeyA(parent, keyName) == kSuccess;
+  return registry.RegCloseKey(key);
 }
 
 }  // namespace
 
-std::int32_t PurgeUnknownDevices(HostServices& host, win::HKEY parent, const char* keyName) {
+std::int32_t PurgeUnknownDevices(RegistryServices& registry, win::HKEY parent,
+                                 const char* keyName) {
   bool deleted = false;
-  return VisitKey(host, parent, keyName, &deleted);
+  return VisitKey(registry, parent, keyName, &deleted);
 }

@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "host/HostServices.h"
+#include "host/RegistryServices.h"
 
 // Visits the key `keyName` below `parent` depth first: every subkey is swept
 // before the key itself is tested and, when its "Class" is "Unknown" in any
 // letter case, deleted. Returns the open's error code when the key cannot be
 // opened, otherwise the result of closing it (ERROR_SUCCESS normally).
-std::int32_t PurgeUnknownDevices(HostServices& host, win::HKEY parent, const char* keyName);
+std::int32_t PurgeUnknownDevices(RegistryServices& registry, win::HKEY parent, const char* keyName);

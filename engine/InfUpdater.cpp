@@ -29,7 +29,7 @@ void InfUpdater::ReleaseDocument() {
 }
 
 StringRead InfUpdater::ReadString(std::int64_t id, Text& text) {
-  const StringRead read = ReadScriptString(host, id, text);
+  const StringRead read = ReadScriptString(host.system, id, text);
   if (read == StringRead::kNoMemory) FailForMemory();
   return read;
 }

@@ -12,15 +12,15 @@ constexpr int kWholeStringBufferSize = 2 * 0xFFFF + 1;
 
 }  // namespace
 
-StringRead ReadScriptString(HostServices& host, std::int64_t id, Text& text) {
+StringRead ReadScriptString(SystemServices& system, std::int64_t id, Text& text) {
   text.Clear();
   if (id < 0 || id > kLastStringId) return StringRead::kMissing;
-  const win::HINSTANCE module = host.GetModuleHandleA(nullptr);
+  const win::HINSTANCE module = system.GetModuleHandleA(nullptr);
   for (int size = kFirstBufferSize;; size *= 2) {
     if (size > kWholeStringBufferSize) size = kWholeStringBufferSize;
     char* buffer = new (std::nothrow) char[size];
     if (buffer == nullptr) return StringRead::kNoMemory;
-    const int length = host.LoadStringA(module, static_cast<std::uint32_t>(id), buffer, size);
+    const int length = system.LoadStringA(module, static_cast<std::uint32_t>(id), buffer, size);
     // The loader cuts what does not fit; a full buffer may hold a cut string.
     const bool whole = length < size - 1 || size == kWholeStringBufferSize;
     const bool kept =

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "engine/Text.h"
-#include "host/HostServices.h"
+#include "host/SystemServices.h"
 
 enum class StringRead { kFound, kMissing, kNoMemory };
 
 // Reads string `id` of the program's table whole, whatever its length. An ID
 // outside the table's 16-bit range, an absent string, an empty one and one
 // that holds a zero byte are all missing; `text` is then empty.
-StringRead ReadScriptString(HostServices& host, std::int64_t id, Text& text);
+StringRead ReadScriptString(SystemServices& system, std::int64_t id, Text& text);

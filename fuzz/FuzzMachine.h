@@ -31,7 +31,7 @@ class FuzzMachine {
   void Reset() {
     std::filesystem::remove_all(InfDir());
     std::filesystem::create_directories(InfDir());
-    host_->Strings().clear();
+    host_->Desktop().Strings().clear();
   }
 
   void WriteInf(const std::string& name, const std::string& bytes) {

@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                     fuzz::Folded("HKEY_LOCAL_MACHINE\\Enum\\ISAPNP\\Unknown")};
   Expect(keys, 0, true, flavour, expected);
 
-  PurgeUnknownDevices(machine.Host(), win::HkeyLocalMachine(), "Enum\\PCI");
+  PurgeUnknownDevices(machine.Host().registry, win::HkeyLocalMachine(), "Enum\\PCI");
   std::set<std::string> left;
   for (const std::string& path : registry.KeyPaths()) left.insert(fuzz::Folded(path));
   fuzz::Require(left == expected, "the sweep leaves exactly the keys the rules keep");

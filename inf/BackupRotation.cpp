@@ -17,7 +17,7 @@ std::int32_t AgeStamp(const win::FileStatus& status) {
 
 // A name is taken when a file or a directory of that name exists.
 bool InfUpdater::PickBackupName(Text& backupName) {
-  const BackupSearch search = FindFreeBackupName(host, path, backupName);
+  const BackupSearch search = FindFreeBackupName(host.files, path, backupName);
   if (search == BackupSearch::kOutOfMemory) {
     FailForMemory();
     return false;
@@ -32,7 +32,7 @@ bool InfUpdater::PickBackupName(Text& backupName) {
 // were found taken is a free name, and nothing is deleted for it.
 void InfUpdater::RotateBackups(Text& backupName) {
   win::FileStatus chosen = {};
-  if (!host.QueryFileStatus(backupName.Data(), &chosen)) return;
+  if (!host.files.QueryFileStatus(backupName.Data(), &chosen)) return;
   Text backupBase;
   Text candidate;
   if (!backupBase.Assign(backupName.Data(), backupName.Length() - 1)) {
@@ -45,12 +45,12 @@ void InfUpdater::RotateBackups(Text& backupName) {
       return;
     }
     win::FileStatus status = {};
-    const bool taken = host.QueryFileStatus(candidate.Data(), &status);
+    const bool taken = host.files.QueryFileStatus(candidate.Data(), &status);
     if (!taken || AgeStamp(chosen) > AgeStamp(status)) {
       backupName = static_cast<Text&&>(candidate);
       chosen = status;
     }
     if (!taken) return;
   }
-  if (!host.DeleteFileA(backupName.Data())) error = 1;
+  if (!host.files.DeleteFileA(backupName.Data())) error = 1;
 }

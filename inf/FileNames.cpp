@@ -2,6 +2,10 @@
 
 namespace {
 
+// The temporary file's extension, with the dot that a name without one gets.
+constexpr char kDotTmp[] = ".tmp";
+constexpr const char* kTmp = kDotTmp + 1;
+
 bool IsPathSeparator(char byte) { return byte == '\\' || byte == '/' || byte == ':'; }
 
 std::size_t FileNameStart(const Text& fullPath) {
@@ -19,7 +23,6 @@ std::size_t ExtensionDot(const Text& fullPath) {
 }
 
 bool ExtensionIsTmp(const Text& fullPath, std::size_t dot) {
-  constexpr char kTmp[] = "tmp";
   if (fullPath.Length() - dot - 1 != 3) return false;
   for (std::size_t i = 0; i < 3; ++i) {
     if (LowerAscii(fullPath[dot + 1 + i]) != kTmp[i]) return false;
@@ -42,9 +45,9 @@ bool ReplaceExtension(const Text& fullPath, const char* extension, Text& result)
 bool MakeTempPath(const Text& fullPath, Text& tempPath) {
   const std::size_t dot = ExtensionDot(fullPath);
   if (dot != Text::kNotFound && ExtensionIsTmp(fullPath, dot)) {
-    return tempPath.Assign(fullPath) && tempPath.Append(".tmp");
+    return tempPath.Assign(fullPath) && tempPath.Append(kDotTmp);
   }
-  return ReplaceExtension(fullPath, "tmp", tempPath);
+  return ReplaceExtension(fullPath, kTmp, tempPath);
 }
 
 bool MakeBackupBase(const Text& fullPath, Text& backupBase) {

@@ -10,7 +10,7 @@ bool IsOpen(win::HANDLE file) { return file != nullptr && file != win::InvalidHa
 
 // The record's buffer is kept from line to line, so it grows only for a
 // longer line.
-bool WriteLines(HostServices& files, win::HANDLE file, const LineList& lines) {
+bool WriteLines(FileServices& files, win::HANDLE file, const LineList& lines) {
   Text record;
   for (LineList::Position at = lines.First(); at != nullptr; at = LineList::Next(at)) {
     record.Clear();
@@ -30,7 +30,7 @@ bool IsDirectory(const win::FileStatus& status) {
 
 // Asking for one byte more than the size tells a file that changed since its
 // size was taken.
-bool ReadWholeFile(HostServices& files, const Text& path, std::uint32_t size, Text& text) {
+bool ReadWholeFile(FileServices& files, const Text& path, std::uint32_t size, Text& text) {
   if (size == ~std::uint32_t{0}) return false;
   char* buffer = new (std::nothrow) char[std::size_t{size} + 1];
   if (buffer == nullptr) return false;
@@ -49,7 +49,7 @@ bool ReadWholeFile(HostServices& files, const Text& path, std::uint32_t size, Te
 
 // The text is put on the disk before anything is moved: the run asks for a
 // restart seconds later.
-bool WriteTemporaryFile(HostServices& files, const Text& tempPath, const LineList& lines) {
+bool WriteTemporaryFile(FileServices& files, const Text& tempPath, const LineList& lines) {
   const win::HANDLE file = files.CreateFileA(tempPath.Data(), win::kGenericWrite, 0,
                                              win::kCreateAlways, win::kFileAttributeNormal);
   if (!IsOpen(file)) return false;
@@ -64,7 +64,7 @@ bool WriteTemporaryFile(HostServices& files, const Text& tempPath, const LineLis
 // The move refuses a file that holds text, so that it is never written over:
 // the new text then stays at the temporary name. An empty file makes room,
 // and is put back when the move fails.
-bool MoveIntoFreeName(HostServices& files, const Text& tempPath, const Text& path) {
+bool MoveIntoFreeName(FileServices& files, const Text& tempPath, const Text& path) {
   win::FileStatus status = {};
   const bool emptyFile =
       files.QueryFileStatus(path.Data(), &status) && status.size == 0 && !IsDirectory(status);
@@ -79,7 +79,7 @@ bool MoveIntoFreeName(HostServices& files, const Text& tempPath, const Text& pat
 
 // The INF file must not go missing: when the new text cannot take its place,
 // the old file goes back under its own name.
-bool ReplaceThroughBackup(HostServices& files, const Text& path, const Text& tempPath,
+bool ReplaceThroughBackup(FileServices& files, const Text& path, const Text& tempPath,
                           const Text& backupName) {
   if (!files.MoveFileA(path.Data(), backupName.Data())) return false;
   if (files.MoveFileA(tempPath.Data(), path.Data())) return true;
@@ -87,7 +87,7 @@ bool ReplaceThroughBackup(HostServices& files, const Text& path, const Text& tem
   return false;
 }
 
-BackupSearch FindFreeBackupName(HostServices& files, const Text& path, Text& backupName) {
+BackupSearch FindFreeBackupName(FileServices& files, const Text& path, Text& backupName) {
   Text backupBase;
   if (!MakeBackupBase(path, backupBase)) return BackupSearch::kOutOfMemory;
   for (int number = 0; number < kBackupCount; ++number) {

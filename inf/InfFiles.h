@@ -47,7 +47,7 @@
 #include <cstdint>
 
 #include "engine/Text.h"
-#include "host/HostServices.h"
+#include "host/FileServices.h"
 #include "inf/LineList.h"
 
 // Every line of an INF file ends with CR LF.
@@ -61,22 +61,22 @@ bool IsDirectory(const win::FileStatus& status);
 
 // Reads the whole file of `size` bytes in one read, opened without sharing.
 // False when it cannot be opened or read, or when it no longer has that size.
-bool ReadWholeFile(HostServices& files, const Text& path, std::uint32_t size, Text& text);
+bool ReadWholeFile(FileServices& files, const Text& path, std::uint32_t size, Text& text);
 
 // Writes every line followed by CR LF, one write per line, to `tempPath`
 // created afresh, and puts it on the disk before closing it. On failure the
 // partial file is deleted again.
-bool WriteTemporaryFile(HostServices& files, const Text& tempPath, const LineList& lines);
+bool WriteTemporaryFile(FileServices& files, const Text& tempPath, const LineList& lines);
 
 // The new text of a file that was missing or empty takes the file's own name.
-bool MoveIntoFreeName(HostServices& files, const Text& tempPath, const Text& path);
+bool MoveIntoFreeName(FileServices& files, const Text& tempPath, const Text& path);
 
 // The old file moves to `backupName`, then the new text into its place.
-bool ReplaceThroughBackup(HostServices& files, const Text& path, const Text& tempPath,
+bool ReplaceThroughBackup(FileServices& files, const Text& path, const Text& tempPath,
                           const Text& backupName);
 
 enum class BackupSearch : std::uint8_t { kFree, kAllTaken, kOutOfMemory };
 
 // The lowest of X.OR0 to X.OR9 that no file or directory takes, for the
 // file at `path`. When all are taken, `backupName` holds X.OR9.
-BackupSearch FindFreeBackupName(HostServices& files, const Text& path, Text& backupName);
+BackupSearch FindFreeBackupName(FileServices& files, const Text& path, Text& backupName);

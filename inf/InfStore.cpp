@@ -17,7 +17,7 @@ constexpr char kInfFolder[] = "\\INF\\";
 // empty.
 void InfUpdater::SetInfDir() {
   char directory[win::kMaxPath] = {};
-  const std::uint32_t reported = host.GetWindowsDirectoryA(directory, win::kMaxPath);
+  const std::uint32_t reported = host.files.GetWindowsDirectoryA(directory, win::kMaxPath);
   if (reported == 0 || reported >= win::kMaxPath) return;
   std::size_t length = 0;
   while (length < reported && directory[length] != '\0') ++length;
@@ -41,7 +41,7 @@ void InfUpdater::LoadInf(const Text& fileName) {
     return;
   }
   win::FileStatus status = {};
-  const bool found = host.QueryFileStatus(fullPath.Data(), &status);
+  const bool found = host.files.QueryFileStatus(fullPath.Data(), &status);
   if (found && IsDirectory(status)) {
     error = 1;
     return;
@@ -72,7 +72,7 @@ void InfUpdater::LoadInf(const Text& fileName) {
 // than cut short and rewritten.
 bool InfUpdater::ReadDocument(const Text& fullPath, std::uint32_t size) {
   Text text;
-  if (!ReadWholeFile(host, fullPath, size, text)) return false;
+  if (!ReadWholeFile(host.files, fullPath, size, text)) return false;
   if (text.Find('\0') != Text::kNotFound) return false;
   SplitLines(text);
   return error == 0;
@@ -101,15 +101,15 @@ void InfUpdater::SplitLines(const Text& text) {
 // until the new text is complete on disk, then under its backup name.
 void InfUpdater::SaveInf() {
   error = 0;
-  if (lines == nullptr || !WriteTemporaryFile(host, tempPath, *lines)) {
+  if (lines == nullptr || !WriteTemporaryFile(host.files, tempPath, *lines)) {
     error = 1;
     return;
   }
   if (existed == 0) {
-    if (!MoveIntoFreeName(host, tempPath, path)) error = 1;
+    if (!MoveIntoFreeName(host.files, tempPath, path)) error = 1;
     return;
   }
   Text backupName;
   if (!PickBackupName(backupName)) return;
-  if (!ReplaceThroughBackup(host, path, tempPath, backupName)) error = 1;
+  if (!ReplaceThroughBackup(host.files, path, tempPath, backupName)) error = 1;
 }

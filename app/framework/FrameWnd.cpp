@@ -65,7 +65,7 @@ win::LRESULT AfxWndProc(win::HWND window, std::uint32_t message, win::WPARAM wPa
   if (link != nullptr) return link->frame->WindowProc(message, wParam, lParam);
   CWinApp* app = AfxGetApp();
   if (app == nullptr || app->host == nullptr) return 0;
-  return app->host->DefWindowProcA(window, message, wParam, lParam);
+  return app->host->desktop.DefWindowProcA(window, message, wParam, lParam);
 }
 
 CFrameWnd::CFrameWnd(HostServices& host) : host(host) {}
@@ -77,9 +77,9 @@ bool CFrameWnd::Create(std::uint32_t exStyle, const char* className, const char*
   if (window_ != nullptr || creatingFrame != nullptr || FreeLink() == nullptr) return false;
   // The caption is kept when memory allows; the window shows it either way.
   title_.Assign(title);
-  if ((host.GetVersion() & 0xFF) >= 4) exStyle |= win::kWsExClientEdge;
+  if ((host.system.GetVersion() & 0xFF) >= 4) exStyle |= win::kWsExClientEdge;
   creatingFrame = this;
-  const win::HWND window = host.CreateWindowExA(
+  const win::HWND window = host.desktop.CreateWindowExA(
       exStyle, className, title, style, rect.left, rect.top, rect.right - rect.left,
       rect.bottom - rect.top, nullptr, nullptr, instance, nullptr);
   creatingFrame = nullptr;
@@ -96,7 +96,7 @@ bool CFrameWnd::Create(std::uint32_t exStyle, const char* className, const char*
 
 win::LRESULT CFrameWnd::WindowProc(std::uint32_t message, win::WPARAM wParam, win::LPARAM lParam) {
   const Handler handler = FindHandler(message);
-  if (handler == nullptr) return host.DefWindowProcA(window_, message, wParam, lParam);
+  if (handler == nullptr) return host.desktop.DefWindowProcA(window_, message, wParam, lParam);
   (this->*handler)();
   return 0;
 }
@@ -117,11 +117,11 @@ CFrameWnd::Handler CFrameWnd::FindHandler(std::uint32_t message) const {
 // WM_NCDESTROY, which deletes this object: nothing of it is used after.
 void CFrameWnd::OnClose() {
   const win::HWND window = window_;
-  host.ShowWindow(window, win::kSwHide);
-  host.ShowOwnedPopups(window, false);
-  host.SetWindowPos(window, win::HwndBottom(), 0, 0, 0, 0,
-                    win::kSwpNoSize | win::kSwpNoMove | win::kSwpNoActivate);
-  host.DestroyWindow(window);
+  host.desktop.ShowWindow(window, win::kSwHide);
+  host.desktop.ShowOwnedPopups(window, false);
+  host.desktop.SetWindowPos(window, win::HwndBottom(), 0, 0, 0, 0,
+                            win::kSwpNoSize | win::kSwpNoMove | win::kSwpNoActivate);
+  host.desktop.DestroyWindow(window);
 }
 
 // The window's last message. The window manager frees the window's caption
@@ -135,8 +135,8 @@ void CFrameWnd::OnNcDestroy() {
   CWinApp* app = AfxGetApp();
   if (created_ && app != nullptr && app->mainWindow == this) {
     app->mainWindow = nullptr;
-    host.PostQuitMessage(0);
+    host.desktop.PostQuitMessage(0);
   }
-  host.DefWindowProcA(window, win::kWmNcDestroy, 0, 0);
+  host.desktop.DefWindowProcA(window, win::kWmNcDestroy, 0, 0);
   if (created_) delete this;
 }

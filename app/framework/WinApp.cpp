@@ -19,11 +19,11 @@ int CWinApp::InitInstance() { return 1; }
 int CWinApp::Run() {
   win::MSG message = {};
   for (;;) {
-    const int got = host->GetMessageA(&message, nullptr, 0, 0);
+    const int got = host->desktop.GetMessageA(&message, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);
     if (got < 0) return 0;
-    host->TranslateMessage(&message);
-    host->DispatchMessageA(&message);
+    host->desktop.TranslateMessage(&message);
+    host->desktop.DispatchMessageA(&message);
   }
 }
 

@@ -8,7 +8,7 @@ int AfxWinMain(HostServices& host, win::HINSTANCE instance, int showCommand) {
   app->host = &host;
   app->instance = instance;
   app->showCommand = showCommand;
-  app->mainThread = host.GetCurrentThread();
+  app->mainThread = host.system.GetCurrentThread();
   if (app->InitInstance() == 0) return 0;
   return app->Run();
 }

@@ -28,9 +28,9 @@
 #include <string>
 #include <vector>
 
-#include "host/HostTypes.h"
+#include "host/RegistryServices.h"
 
-class MemoryRegistry {
+class MemoryRegistry final : public RegistryServices {
  public:
   static constexpr std::int32_t kErrorKeyDeleted = 1018;
 
@@ -72,14 +72,15 @@ class MemoryRegistry {
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
-                             std::uint32_t access, win::HKEY* result);
+                             std::uint32_t access, win::HKEY* result) override;
   std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize, std::uint32_t* reserved, char* className,
-                             std::uint32_t* classSize, win::FILETIME* lastWrite);
+                             std::uint32_t* classSize, win::FILETIME* lastWrite) override;
   std::int32_t RegQueryValueExA(win::HKEY key, const char* valueName, std::uint32_t* reserved,
-                                std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
-  std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey);
-  std::int32_t RegCloseKey(win::HKEY key);
+                                std::uint32_t* type, std::uint8_t* data,
+                                std::uint32_t* dataSize) override;
+  std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey) override;
+  std::int32_t RegCloseKey(win::HKEY key) override;
 
   // A key of the tree with its values; defined with the realisation.
   struct Key;

@@ -20,9 +20,9 @@
 #include <optional>
 #include <string>
 
-#include "host/HostTypes.h"
+#include "host/FileServices.h"
 
-class PosixFileSystem {
+class PosixFileSystem final : public FileServices {
  public:
   // Where the creation time of the file status comes from. FAT and NTFS keep
   // one that can be set; Linux keeps a birth time that cannot, so tests that
@@ -47,18 +47,18 @@ class PosixFileSystem {
   // Sets or clears the read-only attribute, as SetFileAttributesA would.
   bool SetReadOnly(const char* path, bool readOnly);
 
-  std::uint32_t GetLastError();
-  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size);
-  bool QueryFileStatus(const char* path, win::FileStatus* status);
+  std::uint32_t GetLastError() override;
+  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
+  bool QueryFileStatus(const char* path, win::FileStatus* status) override;
   win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes);
-  bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read);
+                          std::uint32_t disposition, std::uint32_t attributes) override;
+  bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
   bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
-                 std::uint32_t* written);
-  bool FlushFileBuffers(win::HANDLE file);
-  bool CloseHandle(win::HANDLE handle);
-  bool MoveFileA(const char* existing, const char* target);
-  bool DeleteFileA(const char* path);
+                 std::uint32_t* written) override;
+  bool FlushFileBuffers(win::HANDLE file) override;
+  bool CloseHandle(win::HANDLE handle) override;
+  bool MoveFileA(const char* existing, const char* target) override;
+  bool DeleteFileA(const char* path) override;
 
  private:
   // A file as the sharing rules see it.

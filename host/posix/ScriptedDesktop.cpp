@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
+#include <string_view>
+
+#include "host/posix/BuiltInStrings.h"
 
 namespace {
 
@@ -81,6 +84,16 @@ std::string ResourceName(const char* name) {
   if (name == nullptr) return "null";
   if (win::IsIntResource(name)) return std::to_string(win::IntResourceId(name));
   return name;
+}
+
+// Copies as much of `text` as fits in `size` (at least 1) bytes,
+// zero-terminated, as the module-name and string-table calls do; gives the
+// length copied.
+std::size_t CopyCut(std::string_view text, char* buffer, std::size_t size) {
+  const std::size_t length = std::min(text.size(), size - 1);
+  std::copy_n(text.data(), length, buffer);
+  buffer[length] = '\0';
+  return length;
 }
 
 }  // namespace
@@ -169,6 +182,33 @@ win::HICON ScriptedDesktop::ProgramIcon(std::uint16_t id) {
 }
 
 // ---- System ----
+
+ScriptedDesktop::ScriptedDesktop() {
+  for (std::size_t i = 0; i < kBuiltInStringCount; ++i) {
+    strings_[kBuiltInStrings[i].id] = kBuiltInStrings[i].text;
+  }
+}
+
+win::HINSTANCE ScriptedDesktop::GetModuleHandleA(const char* moduleName) {
+  return moduleName == nullptr ? ProgramInstance() : nullptr;
+}
+
+std::uint32_t ScriptedDesktop::GetModuleFileNameA(win::HINSTANCE module, char* buffer,
+                                                  std::uint32_t size) {
+  if (module != nullptr && module != ProgramInstance()) return 0;
+  if (size == 0) return 0;
+  return static_cast<std::uint32_t>(CopyCut("C:\\TXINFUPD.EXE", buffer, size));
+}
+
+// An absent string has length 0.
+int ScriptedDesktop::LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
+                                 int bufferSize) {
+  if (instance != ProgramInstance()) return 0;
+  if (buffer == nullptr || bufferSize <= 0) return 0;
+  const auto found = strings_.find(static_cast<std::uint16_t>(id));
+  const std::string_view text = found == strings_.end() ? std::string_view() : found->second;
+  return static_cast<int>(CopyCut(text, buffer, static_cast<std::size_t>(bufferSize)));
+}
 
 // The Windows 95 family and Win32s set the top bit; NT keeps its build
 // number in the high word.

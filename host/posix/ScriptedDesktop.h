@@ -1,5 +1,6 @@
-// The desktop side of the POSIX host: scripted answers for the version query
-// and the boxes, and a record of every window, box, cursor and drawing call.
+// The desktop and system sides of the POSIX host: the program's module and
+// string table, scripted answers for the version query and the boxes, and a record of every window,
+// box, cursor and drawing call.
 //
 // Script: the version that the host reports (or a failing query), the
 // answers of the boxes in turn, which of the program's resources exist, the
@@ -28,11 +29,14 @@
 #include <string>
 #include <vector>
 
-#include "host/HostTypes.h"
+#include "host/DesktopServices.h"
+#include "host/SystemServices.h"
 #include "resources/resource.h"
 
-class ScriptedDesktop {
+class ScriptedDesktop final : public DesktopServices, public SystemServices {
  public:
+  ScriptedDesktop();
+
   // ---- Script ----
 
   static win::OSVERSIONINFOA Windows95(std::uint32_t buildNumber);
@@ -152,57 +156,67 @@ class ScriptedDesktop {
   // GetMessageA found nothing to deliver and failed.
   bool MessageLoopStarved() const { return starved_; }
 
+  // The program's string table: the built-in one unless a test installs
+  // another.
+  std::map<std::uint16_t, std::string>& Strings() { return strings_; }
+
   // ---- The host's calls ----
 
-  std::uint32_t GetVersion();
-  bool GetVersionExA(win::OSVERSIONINFOA* info);
-  win::HANDLE GetCurrentThread();
-  bool SetThreadPriority(win::HANDLE thread, int priority);
-  bool EnableShutdownPrivilege();
-  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved);
+  win::HINSTANCE GetModuleHandleA(const char* moduleName) override;
+  std::uint32_t GetModuleFileNameA(win::HINSTANCE module, char* buffer,
+                                   std::uint32_t size) override;
+  int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer, int bufferSize) override;
+  std::uint32_t GetVersion() override;
+  bool GetVersionExA(win::OSVERSIONINFOA* info) override;
+  win::HANDLE GetCurrentThread() override;
+  bool SetThreadPriority(win::HANDLE thread, int priority) override;
+  bool EnableShutdownPrivilege() override;
+  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
   bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
-                             std::uint32_t winIni);
-  int MessageBoxA(win::HWND owner, const char* text, const char* caption, std::uint32_t type);
-  int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params);
-  win::HCURSOR LoadCursorA(win::HINSTANCE instance, const char* name);
-  win::HCURSOR SetCursor(win::HCURSOR cursor);
-  std::uintptr_t SetClassLongPtrA(win::HWND handle, int index, std::intptr_t value);
-  win::HICON LoadIconA(win::HINSTANCE instance, const char* name);
-  bool GetClassInfoA(win::HINSTANCE instance, const char* className, win::WNDCLASSA* wndClass);
-  std::uint16_t RegisterClassA(const win::WNDCLASSA* wndClass);
+                             std::uint32_t winIni) override;
+  int MessageBoxA(win::HWND owner, const char* text, const char* caption,
+                  std::uint32_t type) override;
+  int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) override;
+  win::HCURSOR LoadCursorA(win::HINSTANCE instance, const char* name) override;
+  win::HCURSOR SetCursor(win::HCURSOR cursor) override;
+  std::uintptr_t SetClassLongPtrA(win::HWND handle, int index, std::intptr_t value) override;
+  win::HICON LoadIconA(win::HINSTANCE instance, const char* name) override;
+  bool GetClassInfoA(win::HINSTANCE instance, const char* className,
+                     win::WNDCLASSA* wndClass) override;
+  std::uint16_t RegisterClassA(const win::WNDCLASSA* wndClass) override;
   win::HWND CreateWindowExA(std::uint32_t exStyle, const char* className, const char* windowName,
                             std::uint32_t style, int x, int y, int width, int height,
                             win::HWND parent, win::HMENU menu, win::HINSTANCE instance,
-                            void* param);
+                            void* param) override;
   win::LRESULT DefWindowProcA(win::HWND handle, std::uint32_t message, win::WPARAM wParam,
-                              win::LPARAM lParam);
-  bool ShowWindow(win::HWND handle, int showCommand);
-  bool UpdateWindow(win::HWND handle);
-  bool ShowOwnedPopups(win::HWND handle, bool show);
+                              win::LPARAM lParam) override;
+  bool ShowWindow(win::HWND handle, int showCommand) override;
+  bool UpdateWindow(win::HWND handle) override;
+  bool ShowOwnedPopups(win::HWND handle, bool show) override;
   bool SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx, int cy,
-                    std::uint32_t flags);
-  bool DestroyWindow(win::HWND handle);
+                    std::uint32_t flags) override;
+  bool DestroyWindow(win::HWND handle) override;
   win::LRESULT SendMessageA(win::HWND handle, std::uint32_t message, win::WPARAM wParam,
-                            win::LPARAM lParam);
-  void PostQuitMessage(int exitCode);
+                            win::LPARAM lParam) override;
+  void PostQuitMessage(int exitCode) override;
   int GetMessageA(win::MSG* message, win::HWND handle, std::uint32_t filterMin,
-                  std::uint32_t filterMax);
-  bool TranslateMessage(const win::MSG* message);
-  win::LRESULT DispatchMessageA(const win::MSG* message);
-  win::HDC BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint);
-  bool EndPaint(win::HWND handle, const win::PAINTSTRUCT* paint);
-  bool ValidateRect(win::HWND handle, const win::RECT* rect);
-  win::HBRUSH CreateSolidBrush(win::COLORREF color);
-  win::HBRUSH CreateHatchBrush(int style, win::COLORREF color);
-  int FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush);
-  bool DeleteObject(win::HGDIOBJ object);
-  win::HBITMAP LoadBitmapA(win::HINSTANCE instance, const char* name);
-  int GetObjectA(win::HGDIOBJ object, int size, void* buffer);
-  win::HDC CreateCompatibleDC(win::HDC dc);
-  win::HGDIOBJ SelectObject(win::HDC dc, win::HGDIOBJ object);
+                  std::uint32_t filterMax) override;
+  bool TranslateMessage(const win::MSG* message) override;
+  win::LRESULT DispatchMessageA(const win::MSG* message) override;
+  win::HDC BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) override;
+  bool EndPaint(win::HWND handle, const win::PAINTSTRUCT* paint) override;
+  bool ValidateRect(win::HWND handle, const win::RECT* rect) override;
+  win::HBRUSH CreateSolidBrush(win::COLORREF color) override;
+  win::HBRUSH CreateHatchBrush(int style, win::COLORREF color) override;
+  int FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) override;
+  bool DeleteObject(win::HGDIOBJ object) override;
+  win::HBITMAP LoadBitmapA(win::HINSTANCE instance, const char* name) override;
+  int GetObjectA(win::HGDIOBJ object, int size, void* buffer) override;
+  win::HDC CreateCompatibleDC(win::HDC dc) override;
+  win::HGDIOBJ SelectObject(win::HDC dc, win::HGDIOBJ object) override;
   bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX,
-              int sourceY, std::uint32_t rop);
-  bool DeleteDC(win::HDC dc);
+              int sourceY, std::uint32_t rop) override;
+  bool DeleteDC(win::HDC dc) override;
 
  private:
   struct GdiObject {
@@ -227,6 +241,7 @@ class ScriptedDesktop {
                                   std::uintptr_t systemBase, std::uintptr_t programBase);
   void Record(const std::string& line) { calls_.push_back(line); }
 
+  std::map<std::uint16_t, std::string> strings_;
   win::OSVERSIONINFOA version_ = Windows95(0x040003B6);
   bool failVersionQuery_ = false;
   std::deque<int> boxAnswers_;

@@ -11,7 +11,7 @@
 
 namespace {
 
-Win32Host host;
+constinit Win32Host host;
 
 int StartupShowCommand() {
   STARTUPINFOA startup = {};
@@ -26,7 +26,8 @@ int StartupShowCommand() {
 extern "C" [[noreturn]] void ProgramEntry() {
   RunStaticConstructors();
   TurnOffInputMethod();
-  const int exitCode = AfxWinMain(host, host.GetModuleHandleA(nullptr), StartupShowCommand());
+  const int exitCode =
+      AfxWinMain(host, host.system.GetModuleHandleA(nullptr), StartupShowCommand());
   RunExitHandlers();
   ::ExitProcess(static_cast<UINT>(exitCode));
 }

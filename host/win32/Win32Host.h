@@ -1,96 +1,24 @@
-// The Win32 realisation of the host services: each operation is the ANSI
-// Win32 call of the same name. The portable records of host/HostTypes.h that
-// share the Win32 layout are passed through; the message-box block and window
-// classes are copied, because their real forms differ (size on x86-64, and
-// the calling convention of window procedures).
-//
-// A class registered here gets a real window procedure from a small fixed
-// set, each bound to a slot that holds the class's portable procedure; so
-// GetClassInfoA gives the portable procedure back. Window classes belong to
-// the process, and so does this table.
+// The Win32 host: one Win32 realisation of each facet, held together as the
+// program's host services.
 #pragma once
 
-#include <cstdint>
-
 #include "host/HostServices.h"
+#include "host/win32/Win32Desktop.h"
+#include "host/win32/Win32Files.h"
+#include "host/win32/Win32Registry.h"
+#include "host/win32/Win32System.h"
 
-class Win32Host : public HostServices {
+// The realisations, built before the services that refer to them.
+struct Win32Realisations {
+  Win32Files files_;
+  Win32Registry registry_;
+  Win32Desktop desktop_;
+  Win32System system_;
+};
+
+class Win32Host : private Win32Realisations, public HostServices {
  public:
-  win::HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  std::uint32_t GetModuleFileNameA(win::HINSTANCE module, char* buffer,
-                                   std::uint32_t size) override;
-  int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer, int bufferSize) override;
-  std::uint32_t GetLastError() override;
-  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
-  std::uint32_t GetVersion() override;
-  bool GetVersionExA(win::OSVERSIONINFOA* info) override;
-  win::HANDLE GetCurrentThread() override;
-  bool SetThreadPriority(win::HANDLE thread, int priority) override;
-  bool EnableShutdownPrivilege() override;
-  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
-  bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
-                             std::uint32_t winIni) override;
-  bool QueryFileStatus(const char* path, win::FileStatus* status) override;
-  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes) override;
-  bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
-  bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
-                 std::uint32_t* written) override;
-  bool FlushFileBuffers(win::HANDLE file) override;
-  bool CloseHandle(win::HANDLE handle) override;
-  bool MoveFileA(const char* existing, const char* target) override;
-  bool DeleteFileA(const char* path) override;
-  std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
-                             std::uint32_t access, win::HKEY* result) override;
-  std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
-                             std::uint32_t* nameSize, std::uint32_t* reserved, char* className,
-                             std::uint32_t* classSize, win::FILETIME* lastWrite) override;
-  std::int32_t RegQueryValueExA(win::HKEY key, const char* valueName, std::uint32_t* reserved,
-                                std::uint32_t* type, std::uint8_t* data,
-                                std::uint32_t* dataSize) override;
-  std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey) override;
-  std::int32_t RegCloseKey(win::HKEY key) override;
-  int MessageBoxA(win::HWND owner, const char* text, const char* caption,
-                  std::uint32_t type) override;
-  int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) override;
-  win::HCURSOR LoadCursorA(win::HINSTANCE instance, const char* name) override;
-  win::HCURSOR SetCursor(win::HCURSOR cursor) override;
-  std::uintptr_t SetClassLongPtrA(win::HWND window, int index, std::intptr_t value) override;
-  win::HICON LoadIconA(win::HINSTANCE instance, const char* name) override;
-  bool GetClassInfoA(win::HINSTANCE instance, const char* className,
-                     win::WNDCLASSA* wndClass) override;
-  std::uint16_t RegisterClassA(const win::WNDCLASSA* wndClass) override;
-  win::HWND CreateWindowExA(std::uint32_t exStyle, const char* className, const char* windowName,
-                            std::uint32_t style, int x, int y, int width, int height,
-                            win::HWND parent, win::HMENU menu, win::HINSTANCE instance,
-                            void* param) override;
-  win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
-                              win::LPARAM lParam) override;
-  bool ShowWindow(win::HWND window, int showCommand) override;
-  bool UpdateWindow(win::HWND window) override;
-  bool ShowOwnedPopups(win::HWND window, bool show) override;
-  bool SetWindowPos(win::HWND window, win::HWND insertAfter, int x, int y, int cx, int cy,
-                    std::uint32_t flags) override;
-  bool DestroyWindow(win::HWND window) override;
-  win::LRESULT SendMessageA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
-                            win::LPARAM lParam) override;
-  void PostQuitMessage(int exitCode) override;
-  int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin,
-                  std::uint32_t filterMax) override;
-  bool TranslateMessage(const win::MSG* message) override;
-  win::LRESULT DispatchMessageA(const win::MSG* message) override;
-  win::HDC BeginPaint(win::HWND window, win::PAINTSTRUCT* paint) override;
-  bool EndPaint(win::HWND window, const win::PAINTSTRUCT* paint) override;
-  bool ValidateRect(win::HWND window, const win::RECT* rect) override;
-  win::HBRUSH CreateSolidBrush(win::COLORREF color) override;
-  win::HBRUSH CreateHatchBrush(int style, win::COLORREF color) override;
-  int FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) override;
-  bool DeleteObject(win::HGDIOBJ object) override;
-  win::HBITMAP LoadBitmapA(win::HINSTANCE instance, const char* name) override;
-  int GetObjectA(win::HGDIOBJ object, int size, void* buffer) override;
-  win::HDC CreateCompatibleDC(win::HDC dc) override;
-  win::HGDIOBJ SelectObject(win::HDC dc, win::HGDIOBJ object) override;
-  bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX,
-              int sourceY, std::uint32_t rop) override;
-  bool DeleteDC(win::HDC dc) override;
+  constexpr Win32Host() : HostServices{files_, registry_, desktop_, system_} {}
+  Win32Host(const Win32Host&) = delete;
+  Win32Host& operator=(const Win32Host&) = delete;
 };

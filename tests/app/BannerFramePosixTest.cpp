@@ -47,18 +47,20 @@ class Banner : public testing::Test {
 
   void Paint(BannerFrame* banner) {
     desktop.ClearDrawing();
-    host.SendMessageA(banner->GetSafeHwnd(), win::kWmPaint, 0, 0);
+    host.desktop.SendMessageA(banner->GetSafeHwnd(), win::kWmPaint, 0, 0);
   }
 
   // A banner shown and updated as the program does, which paints it at once.
   BannerFrame* OpenShown() {
     BannerFrame* banner = Open();
-    host.ShowWindow(banner->GetSafeHwnd(), 10);
-    host.UpdateWindow(banner->GetSafeHwnd());
+    host.desktop.ShowWindow(banner->GetSafeHwnd(), 10);
+    host.desktop.UpdateWindow(banner->GetSafeHwnd());
     return banner;
   }
 
-  void Close(BannerFrame* banner) { host.SendMessageA(banner->GetSafeHwnd(), win::kWmClose, 0, 0); }
+  void Close(BannerFrame* banner) {
+    host.desktop.SendMessageA(banner->GetSafeHwnd(), win::kWmClose, 0, 0);
+  }
 
   std::vector<Tile> Tiles() const {
     std::vector<Tile> tiles;
@@ -83,7 +85,7 @@ class Banner : public testing::Test {
   ScratchHost scratch;
   PosixHost& host = scratch.Host();
   ScriptedDesktop& desktop = host.Desktop();
-  win::HINSTANCE instance = host.GetModuleHandleA(nullptr);
+  win::HINSTANCE instance = host.system.GetModuleHandleA(nullptr);
 };
 
 TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
@@ -125,9 +127,9 @@ TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
 TEST_F(Banner, FallsBackToItsOwnCaptionWithoutString20000) {
   for (const bool absent : {true, false}) {
     if (absent) {
-      host.Strings().erase(20000);
+      host.Desktop().Strings().erase(20000);
     } else {
-      host.Strings()[20000] = "";
+      host.Desktop().Strings()[20000] = "";
     }
     BannerFrame* banner = Open();
     EXPECT_EQ(desktop.FindWindow(banner->GetSafeHwnd())->caption, "Welcome use Quelm Software...");
@@ -151,9 +153,9 @@ TEST_F(Banner, MakesOneClassPerBackgroundBrush) {
 }
 
 // A host that knows every class name already.
-class EveryClassKnown : public ForwardingHost {
+class EveryClassKnown : public HostWrapper<ForwardingDesktop> {
  public:
-  using ForwardingHost::ForwardingHost;
+  using HostWrapper::HostWrapper;
   bool GetClassInfoA(win::HINSTANCE, const char*, win::WNDCLASSA*) override { return true; }
 };
 
@@ -303,11 +305,11 @@ TEST_F(Banner, DrawsNoTileForARectangleEndingAtZeroOrBefore) {
       {0, 0, 0, 500}, {0, 0, 500, 0}, {-400, 0, -1, 500}, {0, -300, 500, -2}, {10, 10, 0, 0}};
   for (const win::RECT& rect : rectangles) {
     win::PAINTSTRUCT paint = {};
-    const win::HDC dc = host.BeginPaint(window, &paint);
+    const win::HDC dc = host.desktop.BeginPaint(window, &paint);
     desktop.ClearDrawing();
     EXPECT_EQ(banner->TileBitmap(dc, rect), 1);
     EXPECT_THAT(desktop.Blits(), IsEmpty());
-    host.EndPaint(window, &paint);
+    host.desktop.EndPaint(window, &paint);
   }
   EXPECT_THAT(desktop.Boxes(), IsEmpty());
   Close(banner);
@@ -318,14 +320,14 @@ TEST_F(Banner, TilesFromTheOriginWhateverTheRectanglesLeftAndTop) {
   BannerFrame* banner = Open();
   const win::HWND window = banner->GetSafeHwnd();
   win::PAINTSTRUCT paint = {};
-  const win::HDC dc = host.BeginPaint(window, &paint);
+  const win::HDC dc = host.desktop.BeginPaint(window, &paint);
   desktop.ClearDrawing();
 
   EXPECT_EQ(banner->TileBitmap(dc, {300, 100, 400, 70}), 1);
 
   EXPECT_THAT(Tiles(), ElementsAre(Tile{0, 0}, Tile{0, 62}, Tile{196, 0}, Tile{196, 62},
                                    Tile{392, 0}, Tile{392, 62}));
-  host.EndPaint(window, &paint);
+  host.desktop.EndPaint(window, &paint);
   Close(banner);
 }
 
@@ -369,10 +371,9 @@ TEST_F(Banner, ShowsTheBoxAndReleasesThePictureWithoutAMemoryContext) {
 }
 
 // The executable's name without directory and extension captions the box.
-class ModuleNamed : public ForwardingHost {
+class ModuleNamed : public HostWrapper<ForwardingSystem> {
  public:
-  ModuleNamed(HostServices& inner, std::string name)
-      : ForwardingHost(inner), name_(std::move(name)) {}
+  ModuleNamed(HostServices& inner, std::string name) : HostWrapper(inner), name_(std::move(name)) {}
   std::uint32_t GetModuleFileNameA(win::HINSTANCE, char* buffer, std::uint32_t size) override {
     if (name_.empty() || name_.size() >= size) return 0;
     name_.copy(buffer, name_.size());

@@ -20,14 +20,14 @@ constexpr std::uint32_t kWmGetMinMaxInfo = 0x0024;
 constexpr std::uint32_t kWmUser = 0x0400;
 
 // Notes the messages that reach the host's default handling.
-class DefaultHandlingLog : public ForwardingHost {
+class DefaultHandlingLog : public HostWrapper<ForwardingDesktop> {
  public:
-  using ForwardingHost::ForwardingHost;
+  using HostWrapper::HostWrapper;
 
   win::LRESULT DefWindowProcA(win::HWND window, std::uint32_t message, win::WPARAM wParam,
                               win::LPARAM lParam) override {
     messages.push_back({window, message});
-    return ForwardingHost::DefWindowProcA(window, message, wParam, lParam);
+    return ForwardingDesktop::DefWindowProcA(window, message, wParam, lParam);
   }
 
   struct Seen {
@@ -58,7 +58,7 @@ class TestFrame : public CFrameWnd {
     windowClass.lpfnWndProc = AfxWndProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kClassName;
-    host.RegisterClassA(&windowClass);
+    host.desktop.RegisterClassA(&windowClass);
   }
 
   bool Open(win::HINSTANCE instance) {
@@ -109,7 +109,7 @@ class TestApp : public CWinApp {
       frame->Open(instance);
       mainWindow = frame;
     }
-    if (quitCode >= 0) host->PostQuitMessage(quitCode);
+    if (quitCode >= 0) host->desktop.PostQuitMessage(quitCode);
     return hookResult;
   }
 
@@ -129,7 +129,7 @@ class Framework : public testing::Test {
   ScratchHost scratch;
   PosixHost& host = scratch.Host();
   ScriptedDesktop& desktop = host.Desktop();
-  win::HINSTANCE instance = host.GetModuleHandleA(nullptr);
+  win::HINSTANCE instance = host.system.GetModuleHandleA(nullptr);
 };
 
 TEST(CurrentApplication, FollowsTheObjectsAsTheyAreBuiltAndDestroyed) {
@@ -158,7 +158,7 @@ TEST_F(Framework, EntryFillsTheApplicationAndCallsTheHookOnce) {
   EXPECT_EQ(app.seenHost, &host);
   EXPECT_EQ(app.seenInstance, instance);
   EXPECT_EQ(app.seenShowCommand, 3);
-  EXPECT_EQ(app.seenThread, host.GetCurrentThread());
+  EXPECT_EQ(app.seenThread, host.system.GetCurrentThread());
   EXPECT_EQ(desktop.QuitCode(), 0);
 }
 
@@ -217,7 +217,7 @@ TEST_F(Framework, ClosingAFrameThatIsNotTheMainWindowPostsNoQuit) {
   auto* frame = new TestFrame(host, &deleted);
   ASSERT_TRUE(frame->Open(instance));
 
-  host.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
+  host.desktop.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
 
   EXPECT_TRUE(deleted);
   EXPECT_TRUE(desktop.CallsOf({"PostQuitMessage"}).empty());
@@ -233,14 +233,14 @@ TEST_F(Framework, RoutesTableMessagesToHandlersAndTheRestToTheHost) {
   const win::HWND window = frame->GetSafeHwnd();
   log.messages.clear();
 
-  host.SendMessageA(window, kWmUser, 0, 0);
-  host.SendMessageA(window, kWmUser + 1, 0, 0);
+  host.desktop.SendMessageA(window, kWmUser, 0, 0);
+  host.desktop.SendMessageA(window, kWmUser + 1, 0, 0);
 
   EXPECT_EQ(frame->userMessages, 1);
   ASSERT_EQ(log.messages.size(), 1u);
   EXPECT_EQ(log.messages[0].message, kWmUser + 1);
   EXPECT_EQ(log.messages[0].window, window);
-  host.SendMessageA(window, win::kWmClose, 0, 0);
+  host.desktop.SendMessageA(window, win::kWmClose, 0, 0);
   EXPECT_TRUE(deleted);
   EXPECT_FALSE(log.Saw(win::kWmClose));
   // The last message gets the default handling too, after the frame's own.
@@ -265,7 +265,7 @@ TEST_F(Framework, JoinsTheWindowToItsFrameOnTheFirstMessage) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->caption, "Test frame");
   EXPECT_STREQ(frame->GetTitle(), "Test frame");
-  host.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
+  host.desktop.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
 }
 
 TEST_F(Framework, AddsTheClientEdgeFromMajorVersionFour) {
@@ -288,7 +288,7 @@ TEST_F(Framework, AddsTheClientEdgeFromMajorVersionFour) {
     ASSERT_TRUE(frame->Open(instance));
     EXPECT_EQ(desktop.FindWindow(frame->GetSafeHwnd())->exStyle, test.exStyle)
         << test.version.dwMajorVersion << "." << test.version.dwMinorVersion;
-    host.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
+    host.desktop.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
     EXPECT_TRUE(deleted);
   }
 }

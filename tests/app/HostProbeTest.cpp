@@ -7,16 +7,16 @@
 #include <string>
 
 #include "engine/InfUpdater.h"
-#include "host/ForwardingHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 
 namespace {
 
 // Answers the version query from the test instead of the machine.
-class VersionHost : public ForwardingHost {
+class VersionHost : public HostWrapper<ForwardingSystem> {
  public:
   VersionHost(HostServices& inner, std::optional<win::OSVERSIONINFOA> answer)
-      : ForwardingHost(inner), answer_(answer) {}
+      : HostWrapper(inner), answer_(answer) {}
 
   bool GetVersionExA(win::OSVERSIONINFOA* info) override {
     sizeAsked = info->dwOSVersionInfoSize;
@@ -122,7 +122,7 @@ TEST(PromptParams, FillEveryFieldOfTheConfirmationBox) {
   ASSERT_NE(params, nullptr);
   EXPECT_EQ(params->cbSize, sizeof(win::MSGBOXPARAMSA));
   EXPECT_EQ(params->hwndOwner, banner);
-  EXPECT_EQ(params->hInstance, host.GetModuleHandleA(nullptr));
+  EXPECT_EQ(params->hInstance, host.system.GetModuleHandleA(nullptr));
   EXPECT_EQ(std::string(params->lpszText), Prompt("4.00", "1381"));
   EXPECT_EQ(std::string(params->lpszCaption), "Tovi Mother Board");
   EXPECT_EQ(params->dwStyle, 0x81u);

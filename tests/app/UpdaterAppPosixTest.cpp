@@ -14,8 +14,8 @@
 #include "app/UpdaterApp.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinMain.h"
-#include "host/ForwardingHost.h"
 #include "host/posix/PosixHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -37,26 +37,32 @@ const char kUnknownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7111\
 const char kKnownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7100\\BUS_00&DEV_00";
 
 // Places the start of the registry sweep among the desktop's calls.
-class SweepNoting : public ForwardingHost {
+class SweepNoting : public HostWrapper<ForwardingRegistry> {
  public:
-  explicit SweepNoting(PosixHost& inner) : ForwardingHost(inner), desktop_(inner.Desktop()) {}
+  SweepNoting(HostServices& inner, ScriptedDesktop& desktop)
+      : HostWrapper(inner), desktop_(desktop) {}
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result) override {
     if (parent == win::HkeyLocalMachine()) desktop_.Note(std::string("RegOpenKeyExA ") + subKey);
-    return ForwardingHost::RegOpenKeyExA(parent, subKey, options, access, result);
-  }
-
-  // Arms the allocation fault on the version query, the step just before
-  // the engine allocates its box parameters.
-  bool failBoxParams = false;
-  bool GetVersionExA(win::OSVERSIONINFOA* info) override {
-    if (failBoxParams) FailNextNothrowAllocation();
-    return ForwardingHost::GetVersionExA(info);
+    return ForwardingRegistry::RegOpenKeyExA(parent, subKey, options, access, result);
   }
 
  private:
   ScriptedDesktop& desktop_;
+};
+
+// Arms the allocation fault on the version query, the step just before the
+// engine allocates its box parameters.
+class BoxParamsFault : public HostWrapper<ForwardingSystem> {
+ public:
+  using HostWrapper::HostWrapper;
+
+  bool armed = false;
+  bool GetVersionExA(win::OSVERSIONINFOA* info) override {
+    if (armed) FailNextNothrowAllocation();
+    return ForwardingSystem::GetVersionExA(info);
+  }
 };
 
 // Keeps what the hook and the failure box gave.
@@ -87,7 +93,9 @@ class UpdateRun : public testing::Test {
   }
 
   // Runs the program as the host's entry point does; gives its exit code.
-  int Run() { return AfxWinMain(noting, host.GetModuleHandleA(nullptr), kShowDefault); }
+  int Run() {
+    return AfxWinMain(boxParamsFault, host.system.GetModuleHandleA(nullptr), kShowDefault);
+  }
 
   std::vector<std::string> Files() const {
     std::vector<std::string> files;
@@ -113,7 +121,7 @@ class UpdateRun : public testing::Test {
     EXPECT_EQ(box.style, style) << "box " << index;
     if (kind == ScriptedDesktop::Box::Kind::kIndirect) {
       EXPECT_EQ(box.iconId, icon) << "box " << index;
-      EXPECT_EQ(box.instance, host.GetModuleHandleA(nullptr)) << "box " << index;
+      EXPECT_EQ(box.instance, host.system.GetModuleHandleA(nullptr)) << "box " << index;
     }
   }
 
@@ -149,9 +157,10 @@ class UpdateRun : public testing::Test {
   }
 
   TestMachine machine;
-  PosixHost& host = static_cast<PosixHost&>(machine.Host());
+  PosixHost& host = machine.Posix();
   ScriptedDesktop& desktop = host.Desktop();
-  SweepNoting noting{host};
+  SweepNoting noting{host, desktop};
+  BoxParamsFault boxParamsFault{noting};
   std::vector<std::string> filesBefore;
 };
 
@@ -282,7 +291,7 @@ TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
 }
 
 TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
-  host.Strings().erase(9901);  // plan 3's second file entry
+  host.Desktop().Strings().erase(9901);  // plan 3's second file entry
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -345,10 +354,10 @@ INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
 TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
   desktop.SetVersion(ScriptedDesktop::Win32s());
   RecordingApp app;
-  app.host = &noting;
-  app.instance = host.GetModuleHandleA(nullptr);
+  app.host = &boxParamsFault;
+  app.instance = host.system.GetModuleHandleA(nullptr);
   app.showCommand = kShowDefault;
-  app.mainThread = host.GetCurrentThread();
+  app.mainThread = host.system.GetCurrentThread();
 
   EXPECT_EQ(app.InitInstance(), 1);
 
@@ -357,13 +366,13 @@ TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
   EXPECT_TRUE(desktop.FindWindow(app.mainWindow->GetSafeHwnd())->visible);
   EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), IsEmpty());
 
-  host.SendMessageA(app.mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
+  host.desktop.SendMessageA(app.mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
   EXPECT_EQ(app.mainWindow, nullptr);
   EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), ElementsAre("PostQuitMessage 0"));
 }
 
 TEST_F(UpdateRun, WithoutBoxParametersTheRunRefusesAndStillReportsIt) {
-  noting.failBoxParams = true;
+  boxParamsFault.armed = true;
   RecordingApp app;
 
   EXPECT_EQ(Run(), 0);

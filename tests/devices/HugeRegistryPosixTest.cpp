@@ -34,7 +34,7 @@ class HugeRegistryTest : public ::testing::TestWithParam<Flavour> {
   }
 
   std::int32_t Sweep() {
-    return PurgeUnknownDevices(scratch_.Host(), win::HkeyLocalMachine(), "Enum\\PCI");
+    return PurgeUnknownDevices(scratch_.Host().registry, win::HkeyLocalMachine(), "Enum\\PCI");
   }
 
   // The keys below Enum\PCI, PCI itself included, named from PCI on.

@@ -26,9 +26,9 @@ constexpr std::int32_t kNotEnoughMemory = 8;
 // Fills every buffer with junk before handing it on, so that a reader that
 // goes past what the host wrote meets bytes that are neither zero nor
 // "Unknown". Can also claim that a name filled the whole buffer.
-class JunkFillingHost : public ForwardingHost {
+class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
  public:
-  using ForwardingHost::ForwardingHost;
+  using HostWrapper::HostWrapper;
 
   bool claimFullNames = false;
 
@@ -37,8 +37,8 @@ class JunkFillingHost : public ForwardingHost {
                              std::uint32_t* classSize, win::FILETIME* lastWrite) override {
     if (name != nullptr && nameSize != nullptr) std::memset(name, '#', *nameSize);
     const std::uint32_t bufferSize = nameSize != nullptr ? *nameSize : 0;
-    const std::int32_t result = ForwardingHost::RegEnumKeyExA(key, index, name, nameSize, reserved,
-                                                              className, classSize, lastWrite);
+    const std::int32_t result = ForwardingRegistry::RegEnumKeyExA(
+        key, index, name, nameSize, reserved, className, classSize, lastWrite);
     if (result == kSuccess && claimFullNames) *nameSize = bufferSize;
     return result;
   }
@@ -47,7 +47,7 @@ class JunkFillingHost : public ForwardingHost {
                                 std::uint32_t* type, std::uint8_t* data,
                                 std::uint32_t* dataSize) override {
     if (data != nullptr && dataSize != nullptr) std::memset(data, 'x', *dataSize);
-    return ForwardingHost::RegQueryValueExA(key, valueName, reserved, type, data, dataSize);
+    return ForwardingRegistry::RegQueryValueExA(key, valueName, reserved, type, data, dataSize);
   }
 };
 

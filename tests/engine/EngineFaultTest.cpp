@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "InfTexts.h"
-#include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
+#include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"

@@ -28,7 +28,7 @@ class StoredScriptTest : public ::testing::TestWithParam<StringCase> {
 TEST_P(StoredScriptTest, ReadsTheStoredText) {
   const StringCase& c = GetParam();
   Text text = MakeText("left over");
-  EXPECT_EQ(ReadScriptString(machine.Host(), c.id, text), c.read);
+  EXPECT_EQ(ReadScriptString(machine.Host().system, c.id, text), c.read);
   EXPECT_EQ(ToString(text), c.text);
 }
 

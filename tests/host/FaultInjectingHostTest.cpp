@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host/FaultInjectingHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -24,17 +24,18 @@ constexpr std::uint32_t kInjected = 0xE0001234u;
 
 // A small save: the new text to X.TMP, the old file to X.OR0, X.TMP to X.INF.
 bool Save(HostServices& host, const TestMachine& machine, const std::string& text) {
-  const win::HANDLE file = host.CreateFileA(machine.InfHostPath("X.TMP").c_str(), kWrite, 0,
-                                            win::kCreateAlways, win::kFileAttributeNormal);
+  const win::HANDLE file = host.files.CreateFileA(machine.InfHostPath("X.TMP").c_str(), kWrite, 0,
+                                                  win::kCreateAlways, win::kFileAttributeNormal);
   if (file == win::InvalidHandleValue()) return false;
   std::uint32_t written = 0;
   const auto size = static_cast<std::uint32_t>(text.size());
-  const bool wrote = host.WriteFile(file, text.data(), size, &written) && written == size;
-  const bool closed = host.CloseHandle(file);
+  const bool wrote = host.files.WriteFile(file, text.data(), size, &written) && written == size;
+  const bool closed = host.files.CloseHandle(file);
   return wrote && closed &&
-         host.MoveFileA(machine.InfHostPath("X.INF").c_str(),
-                        machine.InfHostPath("X.OR0").c_str()) &&
-         host.MoveFileA(machine.InfHostPath("X.TMP").c_str(), machine.InfHostPath("X.INF").c_str());
+         host.files.MoveFileA(machine.InfHostPath("X.INF").c_str(),
+                              machine.InfHostPath("X.OR0").c_str()) &&
+         host.files.MoveFileA(machine.InfHostPath("X.TMP").c_str(),
+                              machine.InfHostPath("X.INF").c_str());
 }
 
 // The names in the INF folder with what each holds, as "NAME=text".
@@ -51,7 +52,8 @@ class FaultInjection : public ::testing::Test {
 
   win::HANDLE OpenThrough(HostServices& host, const std::string& name, std::uint32_t access,
                           std::uint32_t disposition = win::kOpenExisting) {
-    return host.CreateFileA(Path(name).c_str(), access, 0, disposition, win::kFileAttributeNormal);
+    return host.files.CreateFileA(Path(name).c_str(), access, 0, disposition,
+                                  win::kFileAttributeNormal);
   }
 
   bool Write(win::HANDLE file, const std::string& bytes, std::uint32_t* written) {
@@ -92,7 +94,7 @@ const OpCase kOpCases[] = {
        char buffer[8];
        std::uint32_t read = 77;
        const bool ok = t.faults_.ReadFile(file, buffer, sizeof buffer, &read);
-       t.machine_.Host().CloseHandle(file);
+       t.machine_.Host().files.CloseHandle(file);
        EXPECT_EQ(read, ok ? 3u : 0u);
        return ok;
      }},
@@ -101,7 +103,7 @@ const OpCase kOpCases[] = {
        const win::HANDLE file = t.OpenThrough(t.machine_.Host(), "A.INF", kWrite);
        std::uint32_t written = 77;
        const bool ok = t.Write(file, "xyz", &written);
-       t.machine_.Host().CloseHandle(file);
+       t.machine_.Host().files.CloseHandle(file);
        EXPECT_EQ(written, ok ? 3u : 0u);
        return ok;
      }},
@@ -109,7 +111,7 @@ const OpCase kOpCases[] = {
      [](FaultInjection& t, int) {
        const win::HANDLE file = t.OpenThrough(t.machine_.Host(), "A.INF", kWrite);
        const bool ok = t.faults_.FlushFileBuffers(file);
-       t.machine_.Host().CloseHandle(file);
+       t.machine_.Host().files.CloseHandle(file);
        return ok;
      }},
     {"CloseHandle", FileOp::kCloseHandle,
@@ -254,7 +256,7 @@ TEST_F(FaultInjection, HandlesAreTrackedUntilTheCallerClosesThem) {
   EXPECT_EQ(faults_.OpenHandleCount(), 0);
   const win::HANDLE again = OpenThrough(machine_.Host(), "B.INF", kRead);
   EXPECT_NE(again, win::InvalidHandleValue());
-  EXPECT_TRUE(machine_.Host().CloseHandle(again));
+  EXPECT_TRUE(machine_.Host().files.CloseHandle(again));
 }
 
 TEST_F(FaultInjection, HandlesLeftOpenAreClosedWhenTheInjectorGoesAway) {
@@ -266,7 +268,7 @@ TEST_F(FaultInjection, HandlesLeftOpenAreClosedWhenTheInjectorGoesAway) {
   }
   const win::HANDLE again = OpenThrough(machine_.Host(), "A.INF", kRead);
   EXPECT_NE(again, win::InvalidHandleValue());
-  EXPECT_TRUE(machine_.Host().CloseHandle(again));
+  EXPECT_TRUE(machine_.Host().files.CloseHandle(again));
 }
 
 TEST_F(FaultInjection, TheRuleTableRefusesWhatItCannotHold) {

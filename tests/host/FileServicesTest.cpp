@@ -27,32 +27,32 @@ class FileServices : public ::testing::Test {
   win::HANDLE Open(const std::string& name, std::uint32_t access = kRead,
                    std::uint32_t share = kShareNone,
                    std::uint32_t disposition = win::kOpenExisting) {
-    return host_.CreateFileA(Path(name).c_str(), access, share, disposition,
-                             win::kFileAttributeNormal);
+    return host_.files.CreateFileA(Path(name).c_str(), access, share, disposition,
+                                   win::kFileAttributeNormal);
   }
 
   // The whole file read through the host; "<failed>" when any call fails.
   std::string ReadThroughHost(const std::string& hostPath) {
-    const win::HANDLE file = host_.CreateFileA(hostPath.c_str(), kRead, kShareNone,
-                                               win::kOpenExisting, win::kFileAttributeNormal);
+    const win::HANDLE file = host_.files.CreateFileA(hostPath.c_str(), kRead, kShareNone,
+                                                     win::kOpenExisting, win::kFileAttributeNormal);
     if (file == win::InvalidHandleValue()) return "<failed>";
     char buffer[256];
     std::uint32_t read = 0;
-    const bool ok = host_.ReadFile(file, buffer, sizeof buffer, &read);
-    host_.CloseHandle(file);
+    const bool ok = host_.files.ReadFile(file, buffer, sizeof buffer, &read);
+    host_.files.CloseHandle(file);
     return ok ? std::string(buffer, read) : "<failed>";
   }
 
   bool WriteThroughHost(win::HANDLE file, const std::string& bytes) {
     std::uint32_t written = 0;
-    const bool ok =
-        host_.WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written);
+    const bool ok = host_.files.WriteFile(file, bytes.data(),
+                                          static_cast<std::uint32_t>(bytes.size()), &written);
     return ok && written == bytes.size();
   }
 
   win::FileStatus Status(const std::string& name) {
     win::FileStatus status{};
-    EXPECT_TRUE(host_.QueryFileStatus(Path(name).c_str(), &status)) << name;
+    EXPECT_TRUE(host_.files.QueryFileStatus(Path(name).c_str(), &status)) << name;
     return status;
   }
 
@@ -79,7 +79,7 @@ TEST_F(FileServices, NamesMatchWithoutRegardToLetterCase) {
   for (const std::string& path :
        {Path("MSHDC.INF"), Path("mshdc.inf"), Upper(Path("mShDc.iNf")), Lower(Path("MSHDC.INF"))}) {
     win::FileStatus status{};
-    ASSERT_TRUE(host_.QueryFileStatus(path.c_str(), &status)) << path;
+    ASSERT_TRUE(host_.files.QueryFileStatus(path.c_str(), &status)) << path;
     EXPECT_EQ(status.size, 3u) << path;
     EXPECT_EQ(ReadThroughHost(path), "abc") << path;
   }
@@ -90,7 +90,7 @@ TEST_F(FileServices, CreatingOverANameInOtherLettersReplacesThatFile) {
   const win::HANDLE file = Open("mshdc.inf", kWrite, kShareNone, win::kCreateAlways);
   ASSERT_NE(file, win::InvalidHandleValue());
   EXPECT_TRUE(WriteThroughHost(file, "new"));
-  EXPECT_TRUE(host_.CloseHandle(file));
+  EXPECT_TRUE(host_.files.CloseHandle(file));
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.INF"));
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "new");
 }
@@ -123,8 +123,8 @@ TEST_F(FileServices, StatusFailsWhereNothingHasTheName) {
   };
   for (const auto& c : cases) {
     win::FileStatus status{};
-    EXPECT_FALSE(host_.QueryFileStatus(Path(c.name).c_str(), &status)) << c.name;
-    EXPECT_EQ(host_.GetLastError(), c.error) << c.name;
+    EXPECT_FALSE(host_.files.QueryFileStatus(Path(c.name).c_str(), &status)) << c.name;
+    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
 }
 
@@ -157,7 +157,7 @@ TEST_F(FileServices, OpeningFailsWithTheReasonForIt) {
   for (const auto& c : cases) {
     const std::uint32_t access = c.disposition == win::kCreateAlways ? kWrite : kRead;
     EXPECT_EQ(Open(c.name, access, kShareNone, c.disposition), win::InvalidHandleValue()) << c.name;
-    EXPECT_EQ(host_.GetLastError(), c.error) << c.name;
+    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
 }
 
@@ -166,12 +166,12 @@ TEST_F(FileServices, OpeningFailsWithTheReasonForIt) {
 TEST_F(FileServices, CreateNewMakesAnEmptyFileButNeverOpensOneThatIsThere) {
   machine_.WriteInf("MSHDC.INF", "text");
   EXPECT_EQ(Open("MSHDC.INF", kWrite, kShareNone, win::kCreateNew), win::InvalidHandleValue());
-  EXPECT_EQ(host_.GetLastError(), win::kErrorFileExists);
+  EXPECT_EQ(host_.files.GetLastError(), win::kErrorFileExists);
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "text");
 
   const win::HANDLE file = Open("NEW.INF", kWrite, kShareNone, win::kCreateNew);
   ASSERT_NE(file, win::InvalidHandleValue());
-  EXPECT_TRUE(host_.CloseHandle(file));
+  EXPECT_TRUE(host_.files.CloseHandle(file));
   EXPECT_EQ(machine_.ReadInf("NEW.INF"), "");
 }
 
@@ -181,8 +181,8 @@ TEST_F(FileServices, CreateAlwaysStartsEmptyAndReadsBackWhatWasWritten) {
   ASSERT_NE(file, win::InvalidHandleValue());
   EXPECT_TRUE(WriteThroughHost(file, "line\r\n"));
   EXPECT_TRUE(WriteThroughHost(file, "next\r\n"));
-  EXPECT_TRUE(host_.FlushFileBuffers(file));
-  EXPECT_TRUE(host_.CloseHandle(file));
+  EXPECT_TRUE(host_.files.FlushFileBuffers(file));
+  EXPECT_TRUE(host_.files.CloseHandle(file));
 
   EXPECT_EQ(machine_.ReadInf("MSHDC.TMP"), "line\r\nnext\r\n");
   EXPECT_EQ(ReadThroughHost(Path("MSHDC.TMP")), "line\r\nnext\r\n");
@@ -195,11 +195,11 @@ TEST_F(FileServices, AReadStopsAtTheEndOfTheFile) {
   ASSERT_NE(file, win::InvalidHandleValue());
   char buffer[16];
   std::uint32_t read = 99;
-  EXPECT_TRUE(host_.ReadFile(file, buffer, sizeof buffer, &read));
+  EXPECT_TRUE(host_.files.ReadFile(file, buffer, sizeof buffer, &read));
   EXPECT_EQ(read, 3u);
-  EXPECT_TRUE(host_.ReadFile(file, buffer, sizeof buffer, &read));
+  EXPECT_TRUE(host_.files.ReadFile(file, buffer, sizeof buffer, &read));
   EXPECT_EQ(read, 0u);
-  EXPECT_TRUE(host_.CloseHandle(file));
+  EXPECT_TRUE(host_.files.CloseHandle(file));
 }
 
 TEST_F(FileServices, SharingDecidesWhetherASecondOpenSucceeds) {
@@ -225,11 +225,11 @@ TEST_F(FileServices, SharingDecidesWhetherASecondOpenSucceeds) {
     const win::HANDLE second = Open("MACHINE.INF", c.secondAccess, c.secondShare);
     EXPECT_EQ(second != win::InvalidHandleValue(), c.secondOpens) << c.what;
     if (second != win::InvalidHandleValue()) {
-      EXPECT_TRUE(host_.CloseHandle(second)) << c.what;
+      EXPECT_TRUE(host_.files.CloseHandle(second)) << c.what;
     } else {
-      EXPECT_EQ(host_.GetLastError(), win::kErrorSharingViolation) << c.what;
+      EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation) << c.what;
     }
-    EXPECT_TRUE(host_.CloseHandle(first)) << c.what;
+    EXPECT_TRUE(host_.files.CloseHandle(first)) << c.what;
   }
 }
 
@@ -239,16 +239,16 @@ TEST_F(FileServices, AFileHeldWithoutSharingCannotBeReplacedMovedOrDeleted) {
   ASSERT_NE(held, win::InvalidHandleValue());
 
   EXPECT_EQ(Open("MSHDC.INF", kWrite, kShareNone, win::kCreateAlways), win::InvalidHandleValue());
-  EXPECT_EQ(host_.GetLastError(), win::kErrorSharingViolation);
-  EXPECT_FALSE(host_.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_EQ(host_.GetLastError(), win::kErrorSharingViolation);
-  EXPECT_FALSE(host_.DeleteFileA(Path("MSHDC.INF").c_str()));
-  EXPECT_EQ(host_.GetLastError(), win::kErrorSharingViolation);
+  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
+  EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
+  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
+  EXPECT_FALSE(host_.files.DeleteFileA(Path("MSHDC.INF").c_str()));
+  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
 
-  EXPECT_TRUE(host_.CloseHandle(held));
+  EXPECT_TRUE(host_.files.CloseHandle(held));
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "held");
-  EXPECT_TRUE(host_.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_TRUE(host_.DeleteFileA(Path("MSHDC.OR0").c_str()));
+  EXPECT_TRUE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
+  EXPECT_TRUE(host_.files.DeleteFileA(Path("MSHDC.OR0").c_str()));
   EXPECT_THAT(machine_.ListInf(), ElementsAre());
 }
 
@@ -256,8 +256,8 @@ TEST_F(FileServices, AMoveNeverReplacesAFile) {
   machine_.WriteInf("MSHDC.TMP", "new");
   machine_.WriteInf("MSHDC.INF", "old");
   for (const char* target : {"MSHDC.INF", "mshdc.inf", "Mshdc.Inf"}) {
-    EXPECT_FALSE(host_.MoveFileA(Path("MSHDC.TMP").c_str(), Path(target).c_str())) << target;
-    EXPECT_EQ(host_.GetLastError(), win::kErrorAlreadyExists) << target;
+    EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.TMP").c_str(), Path(target).c_str())) << target;
+    EXPECT_EQ(host_.files.GetLastError(), win::kErrorAlreadyExists) << target;
   }
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.INF", "MSHDC.TMP"));
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
@@ -267,8 +267,8 @@ TEST_F(FileServices, AMoveNeverReplacesAFile) {
 TEST_F(FileServices, AMoveOntoAFolderNameIsRefused) {
   machine_.WriteInf("MSHDC.INF", "old");
   machine_.MakeInfFolder("MSHDC.OR0");
-  EXPECT_FALSE(host_.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_EQ(host_.GetLastError(), win::kErrorAlreadyExists);
+  EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
+  EXPECT_EQ(host_.files.GetLastError(), win::kErrorAlreadyExists);
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
 }
 
@@ -283,8 +283,8 @@ TEST_F(FileServices, AMoveFailsWithoutASourceOrATargetFolder) {
       {"MSHDC.INF", "NOFOLDER\\MSHDC.OR0", win::kErrorPathNotFound},
   };
   for (const auto& c : cases) {
-    EXPECT_FALSE(host_.MoveFileA(Path(c.from).c_str(), Path(c.to).c_str())) << c.from;
-    EXPECT_EQ(host_.GetLastError(), c.error) << c.from;
+    EXPECT_FALSE(host_.files.MoveFileA(Path(c.from).c_str(), Path(c.to).c_str())) << c.from;
+    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.from;
   }
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
 }
@@ -296,7 +296,7 @@ TEST_F(FileServices, AMovedFileKeepsContentAttributesAndTimes) {
   machine_.SetInfReadOnly("MSHDC.INF", true);
   const win::FileStatus before = Status("MSHDC.INF");
 
-  ASSERT_TRUE(host_.MoveFileA(Path("mshdc.inf").c_str(), Path("MSHDC.OR0").c_str()));
+  ASSERT_TRUE(host_.files.MoveFileA(Path("mshdc.inf").c_str(), Path("MSHDC.OR0").c_str()));
 
   EXPECT_FALSE(machine_.InfExists("MSHDC.INF"));
   EXPECT_EQ(machine_.ReadInf("MSHDC.OR0"), "old text");
@@ -321,19 +321,19 @@ TEST_F(FileServices, DeleteRefusesReadOnlyFilesAndFolders) {
       {"NOFOLDER\\MSHDC.OR2", win::kErrorPathNotFound},
   };
   for (const auto& c : cases) {
-    EXPECT_FALSE(host_.DeleteFileA(Path(c.name).c_str())) << c.name;
-    EXPECT_EQ(host_.GetLastError(), c.error) << c.name;
+    EXPECT_FALSE(host_.files.DeleteFileA(Path(c.name).c_str())) << c.name;
+    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.OR0", "MSHDC.OR1"));
 
   machine_.SetInfReadOnly("MSHDC.OR0", false);
-  EXPECT_TRUE(host_.DeleteFileA(Path("mshdc.or0").c_str()));
+  EXPECT_TRUE(host_.files.DeleteFileA(Path("mshdc.or0").c_str()));
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.OR1"));
 }
 
 TEST_F(FileServices, WindowsDirectoryFollowsTheResultRules) {
   char directory[win::kMaxPath];
-  const std::uint32_t length = host_.GetWindowsDirectoryA(directory, sizeof directory);
+  const std::uint32_t length = host_.files.GetWindowsDirectoryA(directory, sizeof directory);
   ASSERT_GT(length, 0u);
   ASSERT_LT(length, sizeof directory);
   EXPECT_EQ(std::string(directory).size(), length);
@@ -341,9 +341,9 @@ TEST_F(FileServices, WindowsDirectoryFollowsTheResultRules) {
 
   char tooSmall[win::kMaxPath];
   for (char& c : tooSmall) c = '#';
-  EXPECT_EQ(host_.GetWindowsDirectoryA(tooSmall, length), length + 1);
+  EXPECT_EQ(host_.files.GetWindowsDirectoryA(tooSmall, length), length + 1);
   EXPECT_EQ(tooSmall[0], '#');
-  EXPECT_EQ(host_.GetWindowsDirectoryA(tooSmall, length + 1), length);
+  EXPECT_EQ(host_.files.GetWindowsDirectoryA(tooSmall, length + 1), length);
   EXPECT_EQ(std::string(tooSmall), std::string(directory));
 }
 

@@ -234,9 +234,9 @@ TEST_F(PosixFiles, EachHostKeepsItsOwnLastError) {
   TestMachine other;
   win::FileStatus status{};
   EXPECT_FALSE(Files().QueryFileStatus(machine_.InfHostPath("MISSING.INF").c_str(), &status));
-  EXPECT_FALSE(other.Host().DeleteFileA("D:\\MISSING.INF"));
+  EXPECT_FALSE(other.Host().files.DeleteFileA("D:\\MISSING.INF"));
   EXPECT_EQ(Files().GetLastError(), win::kErrorFileNotFound);
-  EXPECT_EQ(other.Host().GetLastError(), win::kErrorPathNotFound);
+  EXPECT_EQ(other.Host().files.GetLastError(), win::kErrorPathNotFound);
 }
 
 }  // namespace

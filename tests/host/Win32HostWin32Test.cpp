@@ -38,7 +38,7 @@ class Registry : public ::testing::Test {
   void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, root_); }
 
   void TearDown() override {
-    if (key_) host_.RegCloseKey(key_);
+    if (key_) host_.registry.RegCloseKey(key_);
     DeleteKeyTree(HKEY_CURRENT_USER, root_);
     RegDeleteKeyA(HKEY_CURRENT_USER, kTestsKey);
   }
@@ -58,9 +58,9 @@ class Registry : public ::testing::Test {
   }
 
   win::HKEY OpenRoot() {
-    EXPECT_EQ(
-        host_.RegOpenKeyExA(win::HkeyCurrentUser(), root_.c_str(), 0, win::kKeyAllAccess, &key_),
-        0);
+    EXPECT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), root_.c_str(), 0,
+                                           win::kKeyAllAccess, &key_),
+              0);
     return key_;
   }
 
@@ -69,7 +69,7 @@ class Registry : public ::testing::Test {
     char name[256];
     std::uint32_t size = sizeof name;
     const std::int32_t status =
-        host_.RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        host_.registry.RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
     if (status != 0) return "<" + std::to_string(status) + ">";
     EXPECT_EQ(size, std::string(name).size());
     return name;
@@ -90,7 +90,7 @@ TEST_F(Registry, DeletingAKeyRenumbersTheKeysAfterIt) {
   for (std::uint32_t index = 0;; ++index) {
     const std::string name = SubkeyAt(root, index);
     if (name.front() == '<') break;
-    EXPECT_EQ(host_.RegDeleteKeyA(root, name.c_str()), 0) << name;
+    EXPECT_EQ(host_.registry.RegDeleteKeyA(root, name.c_str()), 0) << name;
     deletedWhileAdvancing.push_back(name);
   }
   EXPECT_EQ(deletedWhileAdvancing, (std::vector<std::string>{"A", "C"}));
@@ -104,28 +104,28 @@ TEST_F(Registry, ANameBufferTooSmallReportsMoreData) {
   const win::HKEY root = OpenRoot();
   char name[4];
   std::uint32_t size = sizeof name;
-  EXPECT_EQ(host_.RegEnumKeyExA(root, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
+  EXPECT_EQ(host_.registry.RegEnumKeyExA(root, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
             static_cast<std::int32_t>(win::kErrorMoreData));
 }
 
 TEST_F(Registry, AStringValueComesWithItsTerminator) {
   MakeKey("DEV", "Unknown");
   win::HKEY device = nullptr;
-  ASSERT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\DEV").c_str(), 0,
-                                win::kKeyAllAccess, &device),
+  ASSERT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\DEV").c_str(), 0,
+                                         win::kKeyAllAccess, &device),
             0);
   std::uint8_t data[64];
   std::uint32_t type = 0;
   std::uint32_t size = sizeof data;
-  EXPECT_EQ(host_.RegQueryValueExA(device, "Class", nullptr, &type, data, &size), 0);
+  EXPECT_EQ(host_.registry.RegQueryValueExA(device, "Class", nullptr, &type, data, &size), 0);
   EXPECT_EQ(type, win::kRegSz);
   EXPECT_EQ(size, 8u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(data)), "Unknown");
 
   std::uint32_t missingSize = sizeof data;
-  EXPECT_EQ(host_.RegQueryValueExA(device, "Driver", nullptr, &type, data, &missingSize),
+  EXPECT_EQ(host_.registry.RegQueryValueExA(device, "Driver", nullptr, &type, data, &missingSize),
             static_cast<std::int32_t>(win::kErrorFileNotFound));
-  EXPECT_EQ(host_.RegCloseKey(device), 0);
+  EXPECT_EQ(host_.registry.RegCloseKey(device), 0);
 }
 
 // Windows 95 deletes a key together with its subkeys; NT refuses while
@@ -133,8 +133,8 @@ TEST_F(Registry, AStringValueComesWithItsTerminator) {
 TEST_F(Registry, DeletingAKeyWithSubkeysFollowsTheHostFamily) {
   MakeKey("PARENT\\CHILD");
   const win::HKEY root = OpenRoot();
-  const bool windows95Family = (host_.GetVersion() & 0x80000000u) != 0;
-  const std::int32_t status = host_.RegDeleteKeyA(root, "PARENT");
+  const bool windows95Family = (host_.system.GetVersion() & 0x80000000u) != 0;
+  const std::int32_t status = host_.registry.RegDeleteKeyA(root, "PARENT");
   if (windows95Family) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(SubkeyAt(root, 0), "<" + std::to_string(win::kErrorNoMoreItems) + ">");
@@ -146,8 +146,8 @@ TEST_F(Registry, DeletingAKeyWithSubkeysFollowsTheHostFamily) {
 
 TEST_F(Registry, OpeningAMissingKeyFails) {
   win::HKEY key = nullptr;
-  EXPECT_EQ(host_.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\NONE").c_str(), 0,
-                                win::kKeyAllAccess, &key),
+  EXPECT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\NONE").c_str(), 0,
+                                         win::kKeyAllAccess, &key),
             static_cast<std::int32_t>(win::kErrorFileNotFound));
 }
 
@@ -176,7 +176,8 @@ TEST(Win32FileStatus, TimesAreWholeSecondsOfLocalCalendarTime) {
   for (const std::int64_t utc : cases) {
     machine.SetInfTime("TIMED.INF", utc);
     win::FileStatus status{};
-    ASSERT_TRUE(machine.Host().QueryFileStatus(machine.InfHostPath("TIMED.INF").c_str(), &status));
+    ASSERT_TRUE(
+        machine.Host().files.QueryFileStatus(machine.InfHostPath("TIMED.INF").c_str(), &status));
     EXPECT_EQ(status.lastWriteTime, LocalSecondsByDivision(utc)) << utc;
   }
 }
@@ -188,20 +189,20 @@ TEST(Win32FileStatus, OddNamesGetAClearAnswer) {
   win::FileStatus status{};
 
   // A wildcard would match some other file; it names none.
-  EXPECT_FALSE(host.QueryFileStatus(machine.InfHostPath("MSHDC.OR?").c_str(), &status));
-  EXPECT_EQ(host.GetLastError(), static_cast<std::uint32_t>(ERROR_INVALID_NAME));
-  EXPECT_FALSE(host.QueryFileStatus(machine.InfHostPath("*").c_str(), &status));
+  EXPECT_FALSE(host.files.QueryFileStatus(machine.InfHostPath("MSHDC.OR?").c_str(), &status));
+  EXPECT_EQ(host.files.GetLastError(), static_cast<std::uint32_t>(ERROR_INVALID_NAME));
+  EXPECT_FALSE(host.files.QueryFileStatus(machine.InfHostPath("*").c_str(), &status));
 
   // The INF folder itself, with and without a trailing separator.
   const std::string folder = machine.InfHostPath("");
   for (const std::string& name : {folder, folder.substr(0, folder.size() - 1)}) {
-    ASSERT_TRUE(host.QueryFileStatus(name.c_str(), &status)) << name;
+    ASSERT_TRUE(host.files.QueryFileStatus(name.c_str(), &status)) << name;
     EXPECT_NE(status.attributes & win::kFileAttributeDirectory, 0u) << name;
   }
 
   // A relative name is taken from the current folder, like any Win32 call.
-  EXPECT_FALSE(host.QueryFileStatus("txinfupd-no-such-file.inf", &status));
-  EXPECT_EQ(host.GetLastError(), win::kErrorFileNotFound);
+  EXPECT_FALSE(host.files.QueryFileStatus("txinfupd-no-such-file.inf", &status));
+  EXPECT_EQ(host.files.GetLastError(), win::kErrorFileNotFound);
 }
 
 // Records what the portable procedure was called with.
@@ -222,14 +223,14 @@ win::LRESULT RecordingProcedure(win::HWND window, std::uint32_t message, win::WP
     calls.push_back({window, message, wParam, lParam});
     return 4242;
   }
-  return procedureHost->DefWindowProcA(window, message, wParam, lParam);
+  return procedureHost->desktop.DefWindowProcA(window, message, wParam, lParam);
 }
 
 TEST(Win32WindowClass, APortableProcedureReceivesTheWindowsMessages) {
   Win32Host host;
   procedureHost = &host;
   calls.clear();
-  const win::HINSTANCE instance = host.GetModuleHandleA(nullptr);
+  const win::HINSTANCE instance = host.system.GetModuleHandleA(nullptr);
   win::WNDCLASSA wanted{};
   wanted.style = win::kCsHRedraw | win::kCsVRedraw;
   wanted.lpfnWndProc = RecordingProcedure;
@@ -237,47 +238,47 @@ TEST(Win32WindowClass, APortableProcedureReceivesTheWindowsMessages) {
   wanted.lpszClassName = "txinfupd-test-class";
 
   win::WNDCLASSA found{};
-  EXPECT_FALSE(host.GetClassInfoA(instance, wanted.lpszClassName, &found));
-  ASSERT_NE(host.RegisterClassA(&wanted), 0);
-  ASSERT_TRUE(host.GetClassInfoA(instance, wanted.lpszClassName, &found));
+  EXPECT_FALSE(host.desktop.GetClassInfoA(instance, wanted.lpszClassName, &found));
+  ASSERT_NE(host.desktop.RegisterClassA(&wanted), 0);
+  ASSERT_TRUE(host.desktop.GetClassInfoA(instance, wanted.lpszClassName, &found));
   EXPECT_EQ(found.lpfnWndProc, &RecordingProcedure);
   EXPECT_EQ(found.style, wanted.style);
 
   // The same name cannot be registered twice.
-  EXPECT_EQ(host.RegisterClassA(&wanted), 0);
+  EXPECT_EQ(host.desktop.RegisterClassA(&wanted), 0);
 
   // A message-only window (parent HWND_MESSAGE) needs no desktop.
   const win::HWND messageOnly = reinterpret_cast<win::HWND>(static_cast<std::intptr_t>(-3));
-  const win::HWND window = host.CreateWindowExA(0, wanted.lpszClassName, "probe", 0, 0, 0, 0, 0,
-                                                messageOnly, nullptr, instance, nullptr);
-  ASSERT_NE(window, nullptr) << "CreateWindowExA failed: " << host.GetLastError();
-  EXPECT_EQ(host.SendMessageA(window, kProbeMessage, 11, -22), 4242);
+  const win::HWND window = host.desktop.CreateWindowExA(
+      0, wanted.lpszClassName, "probe", 0, 0, 0, 0, 0, messageOnly, nullptr, instance, nullptr);
+  ASSERT_NE(window, nullptr) << "CreateWindowExA failed: " << host.files.GetLastError();
+  EXPECT_EQ(host.desktop.SendMessageA(window, kProbeMessage, 11, -22), 4242);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].window, window);
   EXPECT_EQ(calls[0].wParam, 11u);
   EXPECT_EQ(calls[0].lParam, -22);
-  EXPECT_TRUE(host.DestroyWindow(window));
+  EXPECT_TRUE(host.desktop.DestroyWindow(window));
 }
 
 TEST(Win32WindowClass, AClassOfTheSystemHasNoPortableProcedure) {
   Win32Host host;
   win::WNDCLASSA found{};
-  ASSERT_TRUE(host.GetClassInfoA(nullptr, "BUTTON", &found));
+  ASSERT_TRUE(host.desktop.GetClassInfoA(nullptr, "BUTTON", &found));
   EXPECT_EQ(found.lpfnWndProc, nullptr);
 }
 
 TEST(Win32WindowClass, AClassWithoutAProcedureIsRefused) {
   Win32Host host;
   win::WNDCLASSA wanted{};
-  wanted.hInstance = host.GetModuleHandleA(nullptr);
+  wanted.hInstance = host.system.GetModuleHandleA(nullptr);
   wanted.lpszClassName = "txinfupd-no-procedure";
-  EXPECT_EQ(host.RegisterClassA(&wanted), 0);
-  EXPECT_EQ(host.GetLastError(), win::kErrorInvalidParameter);
+  EXPECT_EQ(host.desktop.RegisterClassA(&wanted), 0);
+  EXPECT_EQ(host.files.GetLastError(), win::kErrorInvalidParameter);
 }
 
 TEST(Win32Shutdown, ThePrivilegeIsGrantedOrNotNeeded) {
   Win32Host host;
-  EXPECT_TRUE(host.EnableShutdownPrivilege());
+  EXPECT_TRUE(host.system.EnableShutdownPrivilege());
 }
 
 }  // namespace

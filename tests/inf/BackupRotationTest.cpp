@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "StoreScenarios.h"
-#include "host/FaultInjectingHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
@@ -88,16 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Reports chosen creation and last-write times for the backups, by their
 // digit; a creation time of 0 stands for a file system that keeps none.
-class BackupTimesHost : public ForwardingHost {
+class BackupTimesHost : public HostWrapper<ForwardingFiles> {
  public:
   struct Times {
     std::int32_t created;
     std::int32_t written;
   };
   BackupTimesHost(HostServices& inner, std::map<char, Times> times)
-      : ForwardingHost(inner), times_(std::move(times)) {}
+      : HostWrapper(inner), times_(std::move(times)) {}
   bool QueryFileStatus(const char* path, win::FileStatus* status) override {
-    if (!ForwardingHost::QueryFileStatus(path, status)) return false;
+    if (!ForwardingFiles::QueryFileStatus(path, status)) return false;
     const std::string name(path);
     const auto found = times_.find(name.back());
     if (name.find(".OR") == std::string::npos || found == times_.end()) return true;
@@ -143,14 +143,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Removes one backup from the disk just before its `nth` status query, as
 // another program might between the search for a free name and the rotation.
-class VanishingBackupHost : public ForwardingHost {
+class VanishingBackupHost : public HostWrapper<ForwardingFiles> {
  public:
   VanishingBackupHost(HostServices& inner, std::filesystem::path file, std::string hostName,
                       int nth)
-      : ForwardingHost(inner), file_(std::move(file)), hostName_(std::move(hostName)), nth_(nth) {}
+      : HostWrapper(inner), file_(std::move(file)), hostName_(std::move(hostName)), nth_(nth) {}
   bool QueryFileStatus(const char* path, win::FileStatus* status) override {
     if (path == hostName_ && ++queries_ == nth_) std::filesystem::remove(file_);
-    return ForwardingHost::QueryFileStatus(path, status);
+    return ForwardingFiles::QueryFileStatus(path, status);
   }
 
  private:

@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "StoreScenarios.h"
-#include "host/FaultInjectingHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
@@ -157,11 +157,11 @@ TEST_F(SaveFaultTest, RefusedWayBackLeavesBothTextsOnDisk) {
 
 // Reports a size off by `delta` bytes, as for a file that changed between
 // its status query and its read.
-class ChangedSizeHost : public ForwardingHost {
+class ChangedSizeHost : public HostWrapper<ForwardingFiles> {
  public:
-  ChangedSizeHost(HostServices& inner, std::int32_t delta) : ForwardingHost(inner), delta_(delta) {}
+  ChangedSizeHost(HostServices& inner, std::int32_t delta) : HostWrapper(inner), delta_(delta) {}
   bool QueryFileStatus(const char* path, win::FileStatus* status) override {
-    if (!ForwardingHost::QueryFileStatus(path, status)) return false;
+    if (!ForwardingFiles::QueryFileStatus(path, status)) return false;
     status->size += static_cast<std::uint32_t>(delta_);
     return true;
   }

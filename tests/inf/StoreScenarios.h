@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/InfUpdater.h"
-#include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
+#include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
 

@@ -22,13 +22,13 @@
 #include <string>
 #include <vector>
 
-#include "host/ForwardingHost.h"
+#include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 
-class FileCallRecorder : public ForwardingHost {
+class FileCallRecorder : public HostWrapper<ForwardingFiles> {
  public:
   FileCallRecorder(HostServices& inner, const TestMachine& machine)
-      : ForwardingHost(inner), infFolder_(machine.InfHostPath("")) {}
+      : HostWrapper(inner), infFolder_(machine.InfHostPath("")) {}
 
   const std::vector<std::string>& Calls() const { return calls_; }
   void Clear() { calls_.clear(); }
@@ -44,10 +44,10 @@ class FileCallRecorder : public ForwardingHost {
 
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
     calls_.push_back("GetWindowsDirectory");
-    return ForwardingHost::GetWindowsDirectoryA(buffer, size);
+    return ForwardingFiles::GetWindowsDirectoryA(buffer, size);
   }
   bool QueryFileStatus(const char* path, win::FileStatus* status) override {
-    const bool found = ForwardingHost::QueryFileStatus(path, status);
+    const bool found = ForwardingFiles::QueryFileStatus(path, status);
     calls_.push_back("QueryFileStatus " + Name(path) + (found ? "" : " (none)"));
     return found;
   }
@@ -58,33 +58,33 @@ class FileCallRecorder : public ForwardingHost {
     calls_.push_back("CreateFile " + Name(path) + (toRead ? " to read" : "") +
                      (toWrite ? " to write" : "") + (shareMode == 0 ? "" : " (shared)") +
                      (attributes == win::kFileAttributeNormal ? "" : " (attributes)"));
-    return ForwardingHost::CreateFileA(path, access, shareMode, disposition, attributes);
+    return ForwardingFiles::CreateFileA(path, access, shareMode, disposition, attributes);
   }
   bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
                 std::uint32_t* read) override {
     calls_.push_back("ReadFile");
-    return ForwardingHost::ReadFile(file, buffer, toRead, read);
+    return ForwardingFiles::ReadFile(file, buffer, toRead, read);
   }
   bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
                  std::uint32_t* written) override {
     calls_.push_back("WriteFile " + std::string(static_cast<const char*>(buffer), toWrite));
-    return ForwardingHost::WriteFile(file, buffer, toWrite, written);
+    return ForwardingFiles::WriteFile(file, buffer, toWrite, written);
   }
   bool FlushFileBuffers(win::HANDLE file) override {
     calls_.push_back("FlushFileBuffers");
-    return ForwardingHost::FlushFileBuffers(file);
+    return ForwardingFiles::FlushFileBuffers(file);
   }
   bool CloseHandle(win::HANDLE handle) override {
     calls_.push_back("CloseHandle");
-    return ForwardingHost::CloseHandle(handle);
+    return ForwardingFiles::CloseHandle(handle);
   }
   bool MoveFileA(const char* existing, const char* target) override {
     calls_.push_back("MoveFile " + Name(existing) + " to " + Name(target));
-    return ForwardingHost::MoveFileA(existing, target);
+    return ForwardingFiles::MoveFileA(existing, target);
   }
   bool DeleteFileA(const char* path) override {
     calls_.push_back("DeleteFile " + Name(path));
-    return ForwardingHost::DeleteFileA(path);
+    return ForwardingFiles::DeleteFileA(path);
   }
 
  private:

@@ -17,7 +17,7 @@ std::string CrLf(const std::string& text) {
 }
 
 RegistryCallLog::RegistryCallLog(HostServices& inner, std::size_t callBudget)
-    : ForwardingHost(inner), budget_(callBudget) {
+    : HostWrapper(inner), budget_(callBudget) {
   paths_[win::HkeyLocalMachine()] = "HKLM";
   paths_[win::HkeyCurrentUser()] = "HKCU";
 }

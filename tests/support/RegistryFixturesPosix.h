@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/ForwardingHost.h"
+#include "support/HostWrapper.h"
 #include "support/ScratchHostPosix.h"
 
 // REGEDIT4 text written with LF line ends, turned into CR LF as Save writes.
@@ -28,7 +28,7 @@ std::string CrLf(const std::string& text);
 // forwarding. After `callBudget` registry calls every further call fails with
 // ERROR_INVALID_HANDLE without being forwarded, so that a caller that would
 // loop for ever stops, and BudgetExceeded() tells.
-class RegistryCallLog : public ForwardingHost {
+class RegistryCallLog : public HostWrapper<ForwardingRegistry> {
  public:
   using PathHook = std::function<std::optional<std::int32_t>(const std::string& path)>;
   using EnumHook =

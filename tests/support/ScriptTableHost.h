@@ -8,11 +8,11 @@
 #include <map>
 #include <string>
 
-#include "host/ForwardingHost.h"
+#include "support/HostWrapper.h"
 
-class ScriptTableHost : public ForwardingHost {
+class ScriptTableHost : public HostWrapper<ForwardingSystem> {
  public:
-  explicit ScriptTableHost(HostServices& inner) : ForwardingHost(inner) {}
+  explicit ScriptTableHost(HostServices& inner) : HostWrapper(inner) {}
 
   void Set(std::uint32_t id, const std::string& text) { strings_[id] = text; }
 
@@ -20,7 +20,7 @@ class ScriptTableHost : public ForwardingHost {
                   int bufferSize) override {
     const auto found = strings_.find(id);
     if (found == strings_.end())
-      return ForwardingHost::LoadStringA(instance, id, buffer, bufferSize);
+      return ForwardingSystem::LoadStringA(instance, id, buffer, bufferSize);
     if (bufferSize <= 0) return 0;
     const int length = std::min(static_cast<int>(found->second.size()), bufferSize - 1);
     std::memcpy(buffer, found->second.data(), static_cast<std::size_t>(length));

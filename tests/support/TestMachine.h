@@ -16,6 +16,8 @@
 
 #include "host/HostServices.h"
 
+class PosixHost;
+
 class TestMachine {
  public:
   TestMachine();
@@ -24,6 +26,10 @@ class TestMachine {
   TestMachine& operator=(const TestMachine&) = delete;
 
   HostServices& Host();
+#ifndef _WIN32
+  // The POSIX host behind Host(), whose stand-ins the native tests script.
+  PosixHost& Posix();
+#endif
   // The INF folder as a path of the machine running the tests.
   std::filesystem::path InfDir() const;
   // A name in the INF folder as the host spells its path ("C:\...\INF\name").

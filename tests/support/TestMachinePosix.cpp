@@ -26,6 +26,8 @@ TestMachine::~TestMachine() = default;
 
 HostServices& TestMachine::Host() { return impl_->scratch.Host(); }
 
+PosixHost& TestMachine::Posix() { return impl_->scratch.Host(); }
+
 fs::path TestMachine::InfDir() const { return impl_->scratch.Root() / "WINDOWS" / "INF"; }
 
 std::string TestMachine::InfHostPath(const std::string& name) const {

@@ -8,17 +8,17 @@
 #include <string>
 #include <utility>
 
-#include "host/ForwardingHost.h"
+#include "support/HostWrapper.h"
 
-class WindowsDirectoryHost : public ForwardingHost {
+class WindowsDirectoryHost : public HostWrapper<ForwardingFiles> {
  public:
   // The query answers `result`, whatever the buffer.
   WindowsDirectoryHost(HostServices& inner, std::uint32_t result, std::string directory)
-      : ForwardingHost(inner), result_(result), directory_(std::move(directory)) {}
+      : HostWrapper(inner), result_(result), directory_(std::move(directory)) {}
   // The query answers with `directory` as the real call does: the length
   // without the terminator when it fits, else the size needed with it.
   WindowsDirectoryHost(HostServices& inner, std::string directory)
-      : ForwardingHost(inner), directory_(std::move(directory)) {}
+      : HostWrapper(inner), directory_(std::move(directory)) {}
 
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override {
     const auto length = static_cast<std::uint32_t>(directory_.size());

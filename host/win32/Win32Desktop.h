@@ -1,49 +1,22 @@
-// Forwards every host call to another realisation. Wrappers derive from it
-// and replace only the operations they change (fault injection, redirection).
+// The Win32 realisation of the host's desktop: each operation is the ANSI
+// Win32 call of the same name. The message-box block and window classes are
+// copied, because their real forms differ (size on x86-64, and the calling
+// convention of window procedures).
+//
+// A class registered here gets a real window procedure from a small fixed
+// set, each bound to a slot that holds the class's portable procedure; so
+// GetClassInfoA gives the portable procedure back. Window classes belong to
+// the process, and so does this table.
 #pragma once
 
-#include "host/HostServices.h"
+#include <cstdint>
 
-class ForwardingHost : public HostServices {
+#include "host/DesktopServices.h"
+
+class Win32Desktop final : public DesktopServices {
  public:
-  explicit ForwardingHost(HostServices& inner) : inner_(inner) {}
-
-  HostServices& Inner() { return inner_; }
-
-  win::HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  std::uint32_t GetModuleFileNameA(win::HINSTANCE module, char* buffer,
-                                   std::uint32_t size) override;
-  int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer, int bufferSize) override;
-  std::uint32_t GetLastError() override;
-  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
-  std::uint32_t GetVersion() override;
-  bool GetVersionExA(win::OSVERSIONINFOA* info) override;
-  win::HANDLE GetCurrentThread() override;
-  bool SetThreadPriority(win::HANDLE thread, int priority) override;
-  bool EnableShutdownPrivilege() override;
-  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
   bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
                              std::uint32_t winIni) override;
-  bool QueryFileStatus(const char* path, win::FileStatus* status) override;
-  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
-                          std::uint32_t disposition, std::uint32_t attributes) override;
-  bool ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) override;
-  bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
-                 std::uint32_t* written) override;
-  bool FlushFileBuffers(win::HANDLE file) override;
-  bool CloseHandle(win::HANDLE handle) override;
-  bool MoveFileA(const char* existing, const char* target) override;
-  bool DeleteFileA(const char* path) override;
-  std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
-                             std::uint32_t access, win::HKEY* result) override;
-  std::int32_t RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
-                             std::uint32_t* nameSize, std::uint32_t* reserved, char* className,
-                             std::uint32_t* classSize, win::FILETIME* lastWrite) override;
-  std::int32_t RegQueryValueExA(win::HKEY key, const char* valueName, std::uint32_t* reserved,
-                                std::uint32_t* type, std::uint8_t* data,
-                                std::uint32_t* dataSize) override;
-  std::int32_t RegDeleteKeyA(win::HKEY parent, const char* subKey) override;
-  std::int32_t RegCloseKey(win::HKEY key) override;
   int MessageBoxA(win::HWND owner, const char* text, const char* caption,
                   std::uint32_t type) override;
   int MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) override;
@@ -87,7 +60,4 @@ class ForwardingHost : public HostServices {
   bool BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source, int sourceX,
               int sourceY, std::uint32_t rop) override;
   bool DeleteDC(win::HDC dc) override;
-
- private:
-  HostServices& inner_;
 };

@@ -1,6 +1,6 @@
-// A host for tests of the failure paths: it forwards every call to another
-// host and makes chosen file operations fail as a refused open, a full disk
-// or a power cut would.
+// The files of a host, for tests of the failure paths: it forwards every
+// call to another realisation and makes chosen operations fail as a refused
+// open, a full disk or a power cut would.
 //
 // Calls are counted per operation, 1-based, failed ones included. A rule
 // "the Nth call of X fails with E" answers that call with X's failure value
@@ -10,17 +10,17 @@
 // without being forwarded, so the disk stays as it stood after the last call
 // that got through.
 //
-// Handles opened through this host are tracked until the caller hands them
+// Handles opened through this wrapper are tracked until the caller hands them
 // to CloseHandle. A close that is made to fail still releases the handle in
-// the inner host, as a failed CloseHandle does on Win32; those the caller
-// left open are closed when this host goes away.
+// the inner files, as a failed CloseHandle does on Win32; those the caller
+// left open are closed when this wrapper goes away.
 #pragma once
 
 #include <cstdint>
 
-#include "host/ForwardingHost.h"
+#include "host/ForwardingServices.h"
 
-class FaultInjectingHost : public ForwardingHost {
+class FaultInjectingFiles : public ForwardingFiles {
  public:
   enum class FileOp : std::uint8_t {
     kGetWindowsDirectory,
@@ -42,10 +42,10 @@ class FaultInjectingHost : public ForwardingHost {
   static constexpr int kMaxRules = 16;
   static constexpr int kMaxHandles = 32;
 
-  explicit FaultInjectingHost(HostServices& inner);
-  ~FaultInjectingHost() override;
-  FaultInjectingHost(const FaultInjectingHost&) = delete;
-  FaultInjectingHost& operator=(const FaultInjectingHost&) = delete;
+  explicit FaultInjectingFiles(FileServices& inner);
+  ~FaultInjectingFiles();
+  FaultInjectingFiles(const FaultInjectingFiles&) = delete;
+  FaultInjectingFiles& operator=(const FaultInjectingFiles&) = delete;
 
   // The Nth call of `op` fails with `error`. False when the rules are full.
   [[nodiscard]] bool FailCall(FileOp op, std::uint32_t nth, std::uint32_t error);
@@ -53,7 +53,7 @@ class FaultInjectingHost : public ForwardingHost {
   [[nodiscard]] bool ShortWrite(std::uint32_t nth);
   // Every file operation after the Nth (of any kind) fails; 0 cuts at once.
   void PowerCutAfter(std::uint32_t call);
-  // Closes in the inner host what the caller has left open.
+  // Closes in the inner files what the caller has left open.
   void CloseLeftoverHandles();
 
   std::uint32_t CallCount(FileOp op) const;
