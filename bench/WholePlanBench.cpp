@@ -14,7 +14,7 @@
 #include "bench/IoFloor.h"
 #include "bench/StockInf.h"
 #include "engine/InfUpdater.h"
-#include "host/ForwardingHost.h"
+#include "host/ForwardingServices.h"
 #include "host/posix/PosixHost.h"
 
 namespace fs = std::filesystem;
@@ -24,9 +24,9 @@ namespace {
 constexpr std::int32_t kFullPlan = 4;
 
 // Data written but never put on the disk.
-class NoFlushHost : public ForwardingHost {
+class NoFlushFiles : public ForwardingFiles {
  public:
-  using ForwardingHost::ForwardingHost;
+  using ForwardingFiles::ForwardingFiles;
   bool FlushFileBuffers(win::HANDLE) override { return true; }
 };
 
@@ -51,8 +51,9 @@ void WholePlan4(benchmark::State& state) {
   const bool flush = state.range(0) != 0;
   ScratchDrive drive;
   PosixHost posix(drive.Root().string());
-  NoFlushHost noFlush(posix);
-  HostServices& host = flush ? static_cast<HostServices&>(posix) : noFlush;
+  NoFlushFiles noFlush(posix.files);
+  HostServices noFlushHost = posix.With(noFlush);
+  HostServices& host = flush ? static_cast<HostServices&>(posix) : noFlushHost;
   const std::vector<StockInf> files = StockInfFiles();
   double planSeconds = 0;
   double hostFloorSeconds = 0;
