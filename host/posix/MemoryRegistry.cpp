@@ -679,13 +679,7 @@ std::int32_t MemoryRegistry::RegEnumKeyExA(win::HKEY key, std::uint32_t index, c
   if (className != nullptr && classSize == nullptr) return kInvalidParameter;
   if (index >= parentKey->subkeys.Count()) return kNoMoreItems;
   const std::string& subName = parentKey->subkeys.At(index)->name;
-  if (subName.size() >= *nameSize) {
-    if (flavour_ == Flavour::kWindows95 && *nameSize > 0) {
-      std::memcpy(name, subName.data(), *nameSize - 1);
-      name[*nameSize - 1] = '\0';
-    }
-    return kMoreData;
-  }
+  if (subName.size() >= *nameSize) return kMoreData;
   std::memcpy(name, subName.data(), subName.size());
   name[subName.size()] = '\0';
   *nameSize = static_cast<std::uint32_t>(subName.size());

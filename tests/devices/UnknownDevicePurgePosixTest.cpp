@@ -22,10 +22,13 @@ constexpr std::int32_t kFileNotFound = 2;
 constexpr std::int32_t kAccessDenied = 5;
 constexpr std::int32_t kInvalidParameter = 87;
 constexpr std::int32_t kNotEnoughMemory = 8;
+constexpr std::int32_t kMoreData = 234;
 
 // Fills every buffer with junk before handing it on, so that a reader that
 // goes past what the host wrote meets bytes that are neither zero nor
-// "Unknown". Can also claim that a name filled the whole buffer.
+// "Unknown". A name too long for its buffer comes back cut to it, as a
+// Windows 95 host may leave it. Can also claim that a name filled the whole
+// buffer.
 class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
  public:
   using HostWrapper::HostWrapper;
@@ -40,6 +43,7 @@ class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
     const std::int32_t result = ForwardingRegistry::RegEnumKeyExA(
         key, index, name, nameSize, reserved, className, classSize, lastWrite);
     if (result == kSuccess && claimFullNames) *nameSize = bufferSize;
+    if (result == kMoreData && bufferSize > 0) CutName(key, index, name, bufferSize);
     return result;
   }
 
@@ -48,6 +52,18 @@ class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
                                 std::uint32_t* dataSize) override {
     if (data != nullptr && dataSize != nullptr) std::memset(data, 'x', *dataSize);
     return ForwardingRegistry::RegQueryValueExA(key, valueName, reserved, type, data, dataSize);
+  }
+
+ private:
+  void CutName(win::HKEY key, std::uint32_t index, char* name, std::uint32_t bufferSize) {
+    char whole[1024];
+    std::uint32_t wholeSize = sizeof whole;
+    if (ForwardingRegistry::RegEnumKeyExA(key, index, whole, &wholeSize, nullptr, nullptr, nullptr,
+                                          nullptr) != kSuccess) {
+      return;
+    }
+    std::memcpy(name, whole, bufferSize - 1);
+    name[bufferSize - 1] = '\0';
   }
 };
 

@@ -1,8 +1,8 @@
 // What the real Win32 API does where the updater relies on it, seen through
-// the Win32 host: registry renumbering and deletion, file times, the status
-// of odd names, window classes with portable procedures, and the shutdown
-// privilege. The file services shared with the POSIX host are covered by
-// FileServicesTest.
+// the Win32 host: file times, the status of odd names, window classes with
+// portable procedures, and the shutdown privilege. The rules shared with
+// the POSIX host are the contract suites' (FileServicesTest,
+// RegistryServicesTest).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,141 +15,6 @@
 #include "host/win32/WindowsApi.h"
 
 namespace {
-
-constexpr const char* kTestsKey = "Software\\txinfupd-tests";
-
-void DeleteKeyTree(HKEY parent, const std::string& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-  char child[256];
-  DWORD size = sizeof child;
-  while (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-    DeleteKeyTree(key, child);
-    size = sizeof child;
-  }
-  RegCloseKey(key);
-  RegDeleteKeyA(parent, name.c_str());
-}
-
-// A scratch key of this process below HKEY_CURRENT_USER\Software\txinfupd-tests,
-// removed with everything in it afterwards (and the common key once empty).
-class Registry : public ::testing::Test {
- protected:
-  void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, root_); }
-
-  void TearDown() override {
-    if (key_) host_.registry.RegCloseKey(key_);
-    DeleteKeyTree(HKEY_CURRENT_USER, root_);
-    RegDeleteKeyA(HKEY_CURRENT_USER, kTestsKey);
-  }
-
-  void MakeKey(const std::string& path, const char* classValue = nullptr) {
-    HKEY key = nullptr;
-    const std::string full = root_ + "\\" + path;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, full.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS)
-        << path;
-    if (classValue) {
-      RegSetValueExA(key, "Class", 0, REG_SZ, reinterpret_cast<const BYTE*>(classValue),
-                     static_cast<DWORD>(std::string(classValue).size() + 1));
-    }
-    RegCloseKey(key);
-  }
-
-  win::HKEY OpenRoot() {
-    EXPECT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), root_.c_str(), 0,
-                                           win::kKeyAllAccess, &key_),
-              0);
-    return key_;
-  }
-
-  // The subkey at an index, or "<code>" when the enumeration fails.
-  std::string SubkeyAt(win::HKEY key, std::uint32_t index) {
-    char name[256];
-    std::uint32_t size = sizeof name;
-    const std::int32_t status =
-        host_.registry.RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    if (status != 0) return "<" + std::to_string(status) + ">";
-    EXPECT_EQ(size, std::string(name).size());
-    return name;
-  }
-
-  const std::string root_ = std::string(kTestsKey) + "\\" + std::to_string(GetCurrentProcessId());
-  Win32Host host_;
-  win::HKEY key_ = nullptr;
-};
-
-TEST_F(Registry, DeletingAKeyRenumbersTheKeysAfterIt) {
-  for (const char* name : {"A", "B", "C", "D"}) MakeKey(name);
-  const win::HKEY root = OpenRoot();
-  ASSERT_EQ(SubkeyAt(root, 0), "A");
-
-  // A sweep that advances its index after each delete skips every second key.
-  std::vector<std::string> deletedWhileAdvancing;
-  for (std::uint32_t index = 0;; ++index) {
-    const std::string name = SubkeyAt(root, index);
-    if (name.front() == '<') break;
-    EXPECT_EQ(host_.registry.RegDeleteKeyA(root, name.c_str()), 0) << name;
-    deletedWhileAdvancing.push_back(name);
-  }
-  EXPECT_EQ(deletedWhileAdvancing, (std::vector<std::string>{"A", "C"}));
-  EXPECT_EQ(SubkeyAt(root, 0), "B");
-  EXPECT_EQ(SubkeyAt(root, 1), "D");
-  EXPECT_EQ(SubkeyAt(root, 2), "<" + std::to_string(win::kErrorNoMoreItems) + ">");
-}
-
-TEST_F(Registry, ANameBufferTooSmallReportsMoreData) {
-  MakeKey("PCI_VENDOR_KEY");
-  const win::HKEY root = OpenRoot();
-  char name[4];
-  std::uint32_t size = sizeof name;
-  EXPECT_EQ(host_.registry.RegEnumKeyExA(root, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
-            static_cast<std::int32_t>(win::kErrorMoreData));
-}
-
-TEST_F(Registry, AStringValueComesWithItsTerminator) {
-  MakeKey("DEV", "Unknown");
-  win::HKEY device = nullptr;
-  ASSERT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\DEV").c_str(), 0,
-                                         win::kKeyAllAccess, &device),
-            0);
-  std::uint8_t data[64];
-  std::uint32_t type = 0;
-  std::uint32_t size = sizeof data;
-  EXPECT_EQ(host_.registry.RegQueryValueExA(device, "Class", nullptr, &type, data, &size), 0);
-  EXPECT_EQ(type, win::kRegSz);
-  EXPECT_EQ(size, 8u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data)), "Unknown");
-
-  std::uint32_t missingSize = sizeof data;
-  EXPECT_EQ(host_.registry.RegQueryValueExA(device, "Driver", nullptr, &type, data, &missingSize),
-            static_cast<std::int32_t>(win::kErrorFileNotFound));
-  EXPECT_EQ(host_.registry.RegCloseKey(device), 0);
-}
-
-// Windows 95 deletes a key together with its subkeys; NT refuses while
-// subkeys remain.
-TEST_F(Registry, DeletingAKeyWithSubkeysFollowsTheHostFamily) {
-  MakeKey("PARENT\\CHILD");
-  const win::HKEY root = OpenRoot();
-  const bool windows95Family = (host_.system.GetVersion() & 0x80000000u) != 0;
-  const std::int32_t status = host_.registry.RegDeleteKeyA(root, "PARENT");
-  if (windows95Family) {
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(SubkeyAt(root, 0), "<" + std::to_string(win::kErrorNoMoreItems) + ">");
-  } else {
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(SubkeyAt(root, 0), "PARENT");
-  }
-}
-
-TEST_F(Registry, OpeningAMissingKeyFails) {
-  win::HKEY key = nullptr;
-  EXPECT_EQ(host_.registry.RegOpenKeyExA(win::HkeyCurrentUser(), (root_ + "\\NONE").c_str(), 0,
-                                         win::kKeyAllAccess, &key),
-            static_cast<std::int32_t>(win::kErrorFileNotFound));
-}
 
 // Local calendar seconds of a time given in seconds since 1970 UTC, worked
 // out by plain division of the local file time.
