@@ -1,21 +1,18 @@
-// A registry held as an in-memory tree, loadable from and savable to a
-// REGEDIT4 .reg text file.
+// A registry held as an in-memory tree.
 //
 // Keys: names compare without regard to the case of the letters A to Z and
 // keep their original spelling; subkeys enumerate in creation order, and a
 // delete renumbers the subkeys after the deleted one. Values: name ->
-// (type, bytes), stored and returned exactly as given (a REG_SZ loaded from
-// "text" holds its terminating zero). The predefined roots are
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER. Opening a subkey by name,
-// enumerating one by index and deleting one cost O(log n) in the number of
-// its siblings, so a sweep of a key with 100,000 subkeys stays linear.
+// (type, bytes), stored and returned exactly as given (a REG_SZ set up by a
+// test holds its terminating zero when the test gives it one). The
+// predefined roots are
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
 //
 // Two flavours of host rules:
-// - Windows 95: RegDeleteKeyA deletes a key together with its subkeys, and
-//   a RegEnumKeyExA answer of ERROR_MORE_DATA hands back the name cut to the
-//   buffer (zero-terminated), leaving the size as it was.
+// - Windows 95: RegDeleteKeyA deletes a key together with its subkeys.
 // - NT: RegDeleteKeyA refuses a key that still has subkeys with
-//   ERROR_ACCESS_DENIED, and ERROR_MORE_DATA leaves buffer and size alone.
+//   ERROR_ACCESS_DENIED.
+// A RegEnumKeyExA answer of ERROR_MORE_DATA leaves buffer and size alone.
 //
 // Handles stay valid when their key is deleted; every later operation on
 // them fails with ERROR_KEY_DELETED, and RegCloseKey still succeeds.
@@ -45,17 +42,6 @@ class MemoryRegistry final : public RegistryServices {
   void SetFlavour(Flavour flavour) { flavour_ = flavour; }
   Flavour GetFlavour() const { return flavour_; }
 
-  // Imports a REGEDIT4 text as regedit does: keys are created, values set,
-  // "[-KEY]" deletes a key with its subkeys and "NAME"=- deletes a value.
-  // Accepts LF or CR LF line ends, ';' comments, and hex data continued on
-  // the next line after a trailing backslash. Text that does not parse
-  // changes nothing; `error` (when given) then tells the line and the fault.
-  bool Load(const std::string& text, std::string* error = nullptr);
-  // The whole tree as REGEDIT4 text with CR LF line ends, keys in
-  // enumeration order, values in creation order. A key is written when it
-  // has values or no subkeys (the others are implied by their subkeys).
-  // Save's text loaded into an empty registry saves to the same text again.
-  std::string Save() const;
   // Removes every key below the roots and the roots' values.
   void Clear();
 

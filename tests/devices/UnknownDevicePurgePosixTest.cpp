@@ -78,11 +78,7 @@ class PurgeTest : public ::testing::Test {
 
   // Loads the keys of `body` (REGEDIT4 key and value lines) into an empty
   // registry.
-  void LoadTree(const std::string& body) {
-    Registry().Clear();
-    std::string error;
-    ASSERT_TRUE(Registry().Load("REGEDIT4\n\n" + body, &error)) << error;
-  }
+  void PlantTree(const FixtureTree& tree) { ::PlantTree(Registry(), tree); }
 
   std::int32_t Sweep() { return PurgeUnknownDevices(log_, win::HkeyLocalMachine(), "Enum\\PCI"); }
 
@@ -113,73 +109,75 @@ std::string FlavourName(const ::testing::TestParamInfo<Flavour>& info) {
 INSTANTIATE_TEST_SUITE_P(Flavours, PurgeEitherFlavourTest,
                          ::testing::Values(Flavour::kWindows95, Flavour::kNt), FlavourName);
 
-std::string HexBytes(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string list;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (!list.empty()) list += ',';
-    list += kDigits[byte >> 4];
-    list += kDigits[byte & 0x0F];
-  }
-  return list;
-}
-
-// A "Class" value of type REG_SZ holding exactly `bytes`.
-std::string ClassBytes(const std::string& bytes) { return "\"Class\"=hex(1):" + HexBytes(bytes); }
-
-const std::string kUnknownThenZero = std::string("Unknown") + '\0';
-
+// A value of the device key: its name, type and bytes.
 struct ClassCase {
-  std::string valueLine;
+  std::string name;
+  std::uint32_t type;
+  std::string bytes;
   bool purged;
 };
 
+// A text value as regedit stores it, with its terminating zero.
+ClassCase Text(const std::string& name, const std::string& text, bool purged) {
+  return {name, win::kRegSz, text + '\0', purged};
+}
+
+// A "Class" value of type REG_SZ holding exactly `bytes`.
+ClassCase ClassBytes(const std::string& bytes, bool purged) {
+  return {"Class", win::kRegSz, bytes, purged};
+}
+
+constexpr std::uint32_t kRegBinary = 3;
+constexpr std::uint32_t kRegDword = 4;
+constexpr std::uint32_t kRegMultiSz = 7;
+const std::string kUnknownThenZero = std::string("Unknown") + '\0';
+
 const std::vector<ClassCase> kClassCases = {
-    {R"("Class"="Unknown")", true},
-    {R"("Class"="UNKNOWN")", true},
-    {R"("Class"="unknown")", true},
-    {R"("Class"="uNKNOWn")", true},
-    {R"("CLASS"="Unknown")", true},
-    {R"("Class"="Unknown ")", false},
-    {R"("Class"=" Unknown")", false},
-    {R"("Class"="Unknowns")", false},
-    {R"("Class"="Unknown device")", false},
-    {R"("Class"="Unknow")", false},
-    {R"("Class"="")", false},
-    {R"("Class"="Net")", false},
-    {"", false},
-    {R"("ClassGUID"="Unknown")", false},
-    {R"(@="Unknown")", false},
+    Text("Class", "Unknown", true),
+    Text("Class", "UNKNOWN", true),
+    Text("Class", "unknown", true),
+    Text("Class", "uNKNOWn", true),
+    Text("CLASS", "Unknown", true),
+    Text("Class", "Unknown ", false),
+    Text("Class", " Unknown", false),
+    Text("Class", "Unknowns", false),
+    Text("Class", "Unknown device", false),
+    Text("Class", "Unknow", false),
+    Text("Class", "", false),
+    Text("Class", "Net", false),
+    {"", 0, "", false},  // no value at all
+    Text("ClassGUID", "Unknown", false),
+    Text("", "Unknown", false),
     // Stored without its terminating zero: 7 bytes.
-    {ClassBytes("Unknown"), true},
-    {ClassBytes("UNKNOWN"), true},
+    ClassBytes("Unknown", true),
+    ClassBytes("UNKNOWN", true),
     // The text ends at the first zero byte.
-    {ClassBytes(kUnknownThenZero + "garbage"), true},
-    {ClassBytes(std::string(1, '\0') + kUnknownThenZero), false},
-    {ClassBytes(""), false},
+    ClassBytes(kUnknownThenZero + "garbage", true),
+    ClassBytes(std::string(1, '\0') + kUnknownThenZero, false),
+    ClassBytes("", false),
     // The type is not examined.
-    {R"("Class"=hex:55,6e,6b,6e,6f,77,6e)", true},
-    {R"("Class"=hex(7):55,6e,6b,6e,6f,77,6e,00,00)", true},
-    {R"("Class"=hex(7):55,4e,4b,4e,4f,57,4e,00,4e,65,74,00,00)", true},
-    {"\"Class\"=hex:" + HexBytes(kUnknownThenZero + std::string(247, 'x')), true},
-    {"\"Class\"=hex:" + HexBytes(std::string(255, 'u')), false},
-    {R"("Class"=dword:00000000)", false},
-    {R"("Class"=dword:6b6e6e55)", false},
+    {"Class", kRegBinary, "Unknown", true},
+    {"Class", kRegMultiSz, kUnknownThenZero + '\0', true},
+    {"Class", kRegMultiSz, "UNKNOWN" + std::string(1, '\0') + "Net" + std::string(2, '\0'), true},
+    {"Class", kRegBinary, kUnknownThenZero + std::string(247, 'x'), true},
+    {"Class", kRegBinary, std::string(255, 'u'), false},
+    {"Class", kRegDword, std::string(4, '\0'), false},
+    {"Class", kRegDword, "Unkn", false},
     // The whole 255-byte buffer: filled exactly, or too small.
-    {ClassBytes(kUnknownThenZero + std::string(247, 'x')), true},
-    {ClassBytes(kUnknownThenZero + std::string(248, 'x')), false},
-    {ClassBytes("Unknown" + std::string(248, 'x')), false},
-    {ClassBytes(std::string(255, 'U')), false},
+    ClassBytes(kUnknownThenZero + std::string(247, 'x'), true),
+    ClassBytes(kUnknownThenZero + std::string(248, 'x'), false),
+    ClassBytes("Unknown" + std::string(248, 'x'), false),
+    ClassBytes(std::string(255, 'U'), false),
 };
 
 TEST_F(PurgeTest, ClassValueDecidesWhetherTheDeviceKeyIsPurged) {
   for (const ClassCase& test : kClassCases) {
-    SCOPED_TRACE(test.valueLine.substr(0, 60));
-    LoadTree("[HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7110]\n" + test.valueLine +
-             "\n"
-             "[HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7112]\n"
-             "\"Class\"=\"USB\"\n");
+    SCOPED_TRACE(test.name + " " + test.bytes.substr(0, 40));
+    PlantTree({{"Enum\\PCI\\VEN_8086&DEV_7110"}, {"Enum\\PCI\\VEN_8086&DEV_7112", "USB"}});
+    if (test.type != 0) {
+      ASSERT_TRUE(Registry().SetValue("HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7110", test.name,
+                                      test.type, test.bytes));
+    }
     EXPECT_EQ(Sweep(), kSuccess);
     EXPECT_EQ(Registry().KeyExists("HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7110"),
               !test.purged);
@@ -188,21 +186,13 @@ TEST_F(PurgeTest, ClassValueDecidesWhetherTheDeviceKeyIsPurged) {
 }
 
 TEST_P(PurgeEitherFlavourTest, AdjacentUnknownSiblingsGoInOneSweep) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\B]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\C]
-"Class"="unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\D]
-"Class"="Net"
-[HKEY_LOCAL_MACHINE\Enum\PCI\E]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\F]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\G]
-"Class"="hdc"
-)");
+  PlantTree({{"Enum\\PCI\\A", "Unknown"},
+             {"Enum\\PCI\\B", "Unknown"},
+             {"Enum\\PCI\\C", "unknown"},
+             {"Enum\\PCI\\D", "Net"},
+             {"Enum\\PCI\\E", "Unknown"},
+             {"Enum\\PCI\\F", "Unknown"},
+             {"Enum\\PCI\\G", "hdc"}});
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\D", "PCI\\G"));
   EXPECT_THAT(log_.CallsOf("delete"),
@@ -211,19 +201,12 @@ TEST_P(PurgeEitherFlavourTest, AdjacentUnknownSiblingsGoInOneSweep) {
 }
 
 TEST_P(PurgeEitherFlavourTest, NestedUnknownKeysGoChildrenFirst) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A\B]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A\B\C]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A\D]
-"Class"="UNKNOWN"
-[HKEY_LOCAL_MACHINE\Enum\PCI\E]
-"Class"="Net"
-[HKEY_LOCAL_MACHINE\Enum\PCI\E\F]
-"Class"="Unknown"
-)");
+  PlantTree({{"Enum\\PCI\\A", "Unknown"},
+             {"Enum\\PCI\\A\\B", "Unknown"},
+             {"Enum\\PCI\\A\\B\\C", "Unknown"},
+             {"Enum\\PCI\\A\\D", "UNKNOWN"},
+             {"Enum\\PCI\\E", "Net"},
+             {"Enum\\PCI\\E\\F", "Unknown"}});
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\E"));
   EXPECT_THAT(log_.CallsOf("delete"),
@@ -231,19 +214,14 @@ TEST_P(PurgeEitherFlavourTest, NestedUnknownKeysGoChildrenFirst) {
                           "HKLM\\Enum\\PCI\\A\\D", "HKLM\\Enum\\PCI\\A", "HKLM\\Enum\\PCI\\E\\F"));
 }
 
-const char kUnknownParentWithKnownChild[] = R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A\Kept]
-"Class"="Net"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A\Gone]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\B]
-"Class"="Unknown"
-)";
+const FixtureTree kUnknownParentWithKnownChild = {{"Enum\\PCI\\A", "Unknown"},
+                                                  {"Enum\\PCI\\A\\Kept", "Net"},
+                                                  {"Enum\\PCI\\A\\Gone", "Unknown"},
+                                                  {"Enum\\PCI\\B", "Unknown"}};
 
 TEST_F(PurgeTest, Windows95DeletesAnUnknownKeyWithItsOtherSubkeys) {
   Registry().SetFlavour(Flavour::kWindows95);
-  LoadTree(kUnknownParentWithKnownChild);
+  PlantTree(kUnknownParentWithKnownChild);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI"));
   EXPECT_THAT(log_.CallsOf("delete"),
@@ -252,26 +230,21 @@ TEST_F(PurgeTest, Windows95DeletesAnUnknownKeyWithItsOtherSubkeys) {
 
 TEST_F(PurgeTest, NtKeepsAnUnknownKeyThatStillHasSubkeys) {
   Registry().SetFlavour(Flavour::kNt);
-  LoadTree(kUnknownParentWithKnownChild);
+  PlantTree(kUnknownParentWithKnownChild);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\A", "PCI\\A\\Kept"));
   EXPECT_THAT(log_.CallsOf("delete"), ElementsAre("HKLM\\Enum\\PCI\\A\\Gone",
                                                   "HKLM\\Enum\\PCI\\A -> 5", "HKLM\\Enum\\PCI\\B"));
 }
 
-const char kUnknownStartKey[] = R"([HKEY_LOCAL_MACHINE\Enum\PCI]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\B]
-"Class"="Net"
-[HKEY_LOCAL_MACHINE\Enum\ISAPNP]
-"Class"="Unknown"
-)";
+const FixtureTree kUnknownStartKey = {{"Enum\\PCI", "Unknown"},
+                                      {"Enum\\PCI\\A", "Unknown"},
+                                      {"Enum\\PCI\\B", "Net"},
+                                      {"Enum\\ISAPNP", "Unknown"}};
 
 TEST_F(PurgeTest, AnUnknownStartKeyIsTestedLastAndDeletedOnWindows95) {
   Registry().SetFlavour(Flavour::kWindows95);
-  LoadTree(kUnknownStartKey);
+  PlantTree(kUnknownStartKey);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("ISAPNP"));
   EXPECT_THAT(log_.CallsOf("delete"), ElementsAre("HKLM\\Enum\\PCI\\A", "HKLM\\Enum\\PCI"));
@@ -280,24 +253,22 @@ TEST_F(PurgeTest, AnUnknownStartKeyIsTestedLastAndDeletedOnWindows95) {
 
 TEST_F(PurgeTest, AnUnknownStartKeyWithSubkeysStaysOnNt) {
   Registry().SetFlavour(Flavour::kNt);
-  LoadTree(kUnknownStartKey);
+  PlantTree(kUnknownStartKey);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\B", "ISAPNP"));
   EXPECT_THAT(log_.CallsOf("delete"), ElementsAre("HKLM\\Enum\\PCI\\A", "HKLM\\Enum\\PCI -> 5"));
 }
 
 TEST_F(PurgeTest, MissingStartKeyEndsTheSweepAtOnce) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\ISAPNP\A]
-"Class"="Unknown"
-)");
-  const std::string before = Registry().Save();
+  PlantTree({{"Enum\\ISAPNP\\A", "Unknown"}});
+  const std::vector<std::string> before = Registry().KeyPaths();
   EXPECT_EQ(Sweep(), kFileNotFound);
   EXPECT_THAT(log_.Calls(), ElementsAre("open HKLM\\Enum\\PCI -> 2"));
-  EXPECT_EQ(Registry().Save(), before);
+  EXPECT_EQ(Registry().KeyPaths(), before);
 }
 
 TEST_F(PurgeTest, EmptyOrAbsentKeyNameIsRefusedWithoutTouchingTheRegistry) {
-  LoadTree("[HKEY_LOCAL_MACHINE\\Enum]\n\"Class\"=\"Unknown\"\n");
+  PlantTree({{"Enum", "Unknown"}});
   EXPECT_EQ(PurgeUnknownDevices(log_, win::HkeyLocalMachine(), ""), kInvalidParameter);
   EXPECT_EQ(PurgeUnknownDevices(log_, win::HkeyLocalMachine(), nullptr), kInvalidParameter);
   EXPECT_THAT(log_.Calls(), IsEmpty());
@@ -313,8 +284,7 @@ TEST_P(PurgeEitherFlavourTest, NamesTooLongForTheBufferAreSkipped) {
   for (const LengthCase test : {LengthCase{254, true}, {255, false}, {256, false}, {300, false}}) {
     SCOPED_TRACE(test.length);
     const std::string name(test.length, 'N');
-    LoadTree("[HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + name + "]\n\"Class\"=\"Unknown\"\n" +
-             "[HKEY_LOCAL_MACHINE\\Enum\\PCI\\Z]\n\"Class\"=\"Unknown\"\n");
+    PlantTree({{"Enum\\PCI\\" + name, "Unknown"}, {"Enum\\PCI\\Z", "Unknown"}});
     EXPECT_EQ(Sweep(), kSuccess);
     EXPECT_EQ(Registry().KeyExists("HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + name), !test.visited);
     EXPECT_FALSE(Registry().KeyExists("HKEY_LOCAL_MACHINE\\Enum\\PCI\\Z"));
@@ -331,9 +301,9 @@ TEST_P(PurgeEitherFlavourTest, NamesTooLongForTheBufferAreSkipped) {
 TEST_P(PurgeEitherFlavourTest, TruncatedNameNeverStandsForAnotherKey) {
   const std::string longName(300, 'A');
   const std::string cutName(254, 'A');
-  LoadTree("[HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + longName + "]\n\"Class\"=\"Unknown\"\n" +
-           "[HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + cutName + "]\n\"Class\"=\"Net\"\n" +
-           "[HKEY_LOCAL_MACHINE\\Enum\\PCI\\" + cutName + "\\Sub]\n\"Class\"=\"Unknown\"\n");
+  PlantTree({{"Enum\\PCI\\" + longName, "Unknown"},
+             {"Enum\\PCI\\" + cutName, "Net"},
+             {"Enum\\PCI\\" + cutName + "\\Sub", "Unknown"}});
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\" + longName, "PCI\\" + cutName));
   EXPECT_THAT(log_.CallsOf("open"), ElementsAre("HKLM\\Enum\\PCI", "HKLM\\Enum\\PCI\\" + cutName,
@@ -342,25 +312,18 @@ TEST_P(PurgeEitherFlavourTest, TruncatedNameNeverStandsForAnotherKey) {
 }
 
 TEST_F(PurgeTest, NameClaimedToFillTheWholeBufferIsSkipped) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-)");
+  PlantTree({{"Enum\\PCI\\A", "Unknown"}});
   junk_.claimFullNames = true;
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\A"));
   EXPECT_THAT(log_.CallsOf("open"), ElementsAre("HKLM\\Enum\\PCI"));
 }
 
-const char kThreeUnknownDevices[] = R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\B]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\C]
-"Class"="Unknown"
-)";
+const FixtureTree kThreeUnknownDevices = {
+    {"Enum\\PCI\\A", "Unknown"}, {"Enum\\PCI\\B", "Unknown"}, {"Enum\\PCI\\C", "Unknown"}};
 
 TEST_F(PurgeTest, SubkeyThatCannotBeOpenedIsPassedOver) {
-  LoadTree(kThreeUnknownDevices);
+  PlantTree(kThreeUnknownDevices);
   log_.openFault = [](const std::string& path) -> std::optional<std::int32_t> {
     if (path == "HKLM\\Enum\\PCI\\B") return kAccessDenied;
     return std::nullopt;
@@ -371,7 +334,7 @@ TEST_F(PurgeTest, SubkeyThatCannotBeOpenedIsPassedOver) {
 }
 
 TEST_F(PurgeTest, RefusedDeleteMovesOnToTheNextSubkey) {
-  LoadTree(kThreeUnknownDevices);
+  PlantTree(kThreeUnknownDevices);
   log_.deleteFault = [](const std::string& path) -> std::optional<std::int32_t> {
     if (path == "HKLM\\Enum\\PCI\\B") return kAccessDenied;
     return std::nullopt;
@@ -383,13 +346,9 @@ TEST_F(PurgeTest, RefusedDeleteMovesOnToTheNextSubkey) {
 }
 
 TEST_F(PurgeTest, EnumerationErrorEndsTheSubkeysButTheKeyIsStillTested) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\PCI\X]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\X\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\X\B]
-"Class"="Unknown"
-)");
+  PlantTree({{"Enum\\PCI\\X", "Unknown"},
+             {"Enum\\PCI\\X\\A", "Unknown"},
+             {"Enum\\PCI\\X\\B", "Unknown"}});
   int enumerationsOfX = 0;
   log_.enumFault = [&](const std::string& path, std::uint32_t) -> std::optional<std::int32_t> {
     if (path == "HKLM\\Enum\\PCI\\X" && ++enumerationsOfX == 2) return kNotEnoughMemory;
@@ -401,11 +360,7 @@ TEST_F(PurgeTest, EnumerationErrorEndsTheSubkeysButTheKeyIsStillTested) {
 }
 
 TEST_F(PurgeTest, EveryOpenedKeyIsClosedAfterItsSubkeys) {
-  LoadTree(R"([HKEY_LOCAL_MACHINE\Enum\PCI\A]
-"Class"="Unknown"
-[HKEY_LOCAL_MACHINE\Enum\PCI\B\C]
-"Class"="Net"
-)");
+  PlantTree({{"Enum\\PCI\\A", "Unknown"}, {"Enum\\PCI\\B\\C", "Net"}});
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(log_.CallsOf("open"), ElementsAre("HKLM\\Enum\\PCI", "HKLM\\Enum\\PCI\\A",
                                                 "HKLM\\Enum\\PCI\\B", "HKLM\\Enum\\PCI\\B\\C"));

@@ -1,5 +1,7 @@
 #include "RegistryFixturesPosix.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 constexpr std::int32_t kSuccess = static_cast<std::int32_t>(win::kErrorSuccess);
@@ -7,13 +9,14 @@ constexpr std::int32_t kInvalidHandle = static_cast<std::int32_t>(win::kErrorInv
 
 }  // namespace
 
-std::string CrLf(const std::string& text) {
-  std::string result;
-  for (const char c : text) {
-    if (c == '\n') result += '\r';
-    result += c;
+void PlantTree(MemoryRegistry& registry, const FixtureTree& tree) {
+  registry.Clear();
+  for (const FixtureKey& key : tree) {
+    const std::string path = "HKEY_LOCAL_MACHINE\\" + key.path;
+    ASSERT_TRUE(registry.CreateKey(path)) << key.path;
+    if (!key.classText) continue;
+    ASSERT_TRUE(registry.SetValue(path, "Class", win::kRegSz, *key.classText + '\0')) << key.path;
   }
-  return result;
 }
 
 RegistryCallLog::RegistryCallLog(HostServices& inner, std::size_t callBudget)

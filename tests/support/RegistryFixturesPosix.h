@@ -1,7 +1,7 @@
-// Registry helpers for tests on the POSIX host: the scratch host, whose
-// in-memory registry the test fills from .reg text, and a wrapper that
-// records the registry calls reaching the host and can answer chosen ones
-// with an error.
+// Registry helpers for tests on the POSIX host: the scratch host, a builder
+// of the trees that the tests plant in its memory registry, and a wrapper
+// that records the registry calls reaching the host and can answer chosen
+// ones with an error.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +15,18 @@
 #include "support/HostWrapper.h"
 #include "support/ScratchHostPosix.h"
 
-// REGEDIT4 text written with LF line ends, turned into CR LF as Save writes.
-std::string CrLf(const std::string& text);
+// A key of a fixture tree by its path below HKEY_LOCAL_MACHINE, with the
+// text of its "Class" value when it has one.
+struct FixtureKey {
+  std::string path;
+  std::optional<std::string> classText = std::nullopt;
+};
+using FixtureTree = std::vector<FixtureKey>;
+
+// Empties the registry and plants the keys in the order given, with the
+// levels they need; a "Class" text is stored as regedit stores it, with its
+// terminating zero.
+void PlantTree(MemoryRegistry& registry, const FixtureTree& tree);
 
 // Records registry calls as "open HKLM\Enum\PCI", "delete HKLM\Enum\PCI\A",
 // "close HKLM\Enum\PCI", "query HKLM\Enum\PCI Class", "enum HKLM\Enum\PCI 0"
