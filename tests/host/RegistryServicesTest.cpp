@@ -44,15 +44,8 @@ class RegistryContract : public ::testing::TestWithParam<Family> {
     return key;
   }
 
-  // The subkey at an index, or "<code>" when the enumeration fails.
   std::string SubkeyAt(win::HKEY key, std::uint32_t index) {
-    char name[256];
-    std::uint32_t size = sizeof name;
-    const std::int32_t status =
-        registry_.RegEnumKeyExA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-    if (status != kSuccess) return "<" + std::to_string(status) + ">";
-    EXPECT_EQ(size, std::strlen(name));
-    return name;
+    return ::SubkeyAt(registry_, key, index);
   }
 
   static std::string Failed(std::int32_t code) { return "<" + std::to_string(code) + ">"; }

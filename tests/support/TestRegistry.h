@@ -4,6 +4,7 @@
 // HKEY_CURRENT_USER and goes away with all it holds.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,3 +34,6 @@ class TestRegistry {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The name of the subkey at `index`, or "<code>" when the enumeration fails.
+std::string SubkeyAt(RegistryServices& registry, win::HKEY key, std::uint32_t index);
