@@ -43,7 +43,8 @@ class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
     const std::int32_t result = ForwardingRegistry::RegEnumKeyExA(
         key, index, name, nameSize, reserved, className, classSize, lastWrite);
     if (result == kSuccess && claimFullNames) *nameSize = bufferSize;
-    if (result == kMoreData && bufferSize > 0) CutName(key, index, name, bufferSize);
+    if (result == kMoreData && name != nullptr && bufferSize > 0)
+      CutName(key, index, name, bufferSize);
     return result;
   }
 

@@ -15,7 +15,6 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using Flavour = MemoryRegistry::Flavour;
 
 constexpr std::int32_t kSuccess = 0;
