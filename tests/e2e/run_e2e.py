@@ -8,8 +8,10 @@ floppy (build/release/txinfupd.img).
 
 Prints one line per case, its build in brackets, the counts per build, and
 ends with "N passed, M failed" (", K skipped" when this machine cannot run
-32-bit programs, for the i686 cases); exits non-zero when a case fails.
-Artifacts of failed cases stay in the work folder."""
+32-bit programs, for the i686 cases); exits non-zero when a case fails, and
+with 77 when every case asked for was skipped. Artifacts of failed cases stay
+in the work folder. Runs started together (one case each, as ctest starts
+them) share the template prefixes and keep to their own case folders."""
 
 import argparse
 import shutil
@@ -37,8 +39,12 @@ WS_EX_CLIENTEDGE = 0x200
 SCREEN_RECT = [0, 0, 1024, 768]
 RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
 # The case that runs once more on the executable copied out of the release
-# floppy.
+# floppy, and that subject's label.
 FLOPPY_CASE = "win95-plan3-success"
+FLOPPY_LABEL = "i686, from the floppy"
+# The exit code of a run whose every case was skipped, so that a caller (ctest's
+# SKIP_RETURN_CODE) tells the skip from a pass.
+SKIPPED = 77
 
 
 # ---- checks: each gives a list of failure texts ----
@@ -213,7 +219,11 @@ class Job:
 
     @property
     def name(self):
-        return f"{self.case.name} [{self.subject.label}]"
+        return job_name(self.case, self.subject.label)
+
+
+def job_name(case, label):
+    return f"{case.name} [{label}]"
 
 
 class Suite:
@@ -223,25 +233,33 @@ class Suite:
         self.keep = keep
         self.templates = {}
         self.tiles = {}
+        self.tile_lock = threading.Lock()
         self.print_lock = threading.Lock()
 
     def template(self, build):
         return self.templates.setdefault(build.name, Template.of(build, self.work))
 
     def prepare(self, subjects, displays):
-        """Makes each build's template prefix, the builds side by side, and
-        reads each subject's banner tile."""
+        """Makes each build's template prefix, the builds side by side."""
         builds = list({subject.build.name: subject.build for subject in subjects}.values())
         with ThreadPoolExecutor(max_workers=len(displays)) as pool:
             list(pool.map(lambda pair: self.template(pair[0]).ensure(pair[1]),
                           zip(builds, displays * len(builds))))
-        for subject in subjects:
-            self.tiles[subject.label] = self.load_tile(subject, displays[0])
 
-    def load_tile(self, subject, display):
+    def tile(self, subject, case_dir, display):
+        """The subject's banner tile, read once, by the first case that checks
+        pictures: most cases do not, and a run of one case reads it only if
+        it needs it."""
+        with self.tile_lock:
+            if subject.label not in self.tiles:
+                self.tiles[subject.label] = self.load_tile(subject, case_dir / "bitmap-prefix",
+                                                           display)
+            return self.tiles[subject.label]
+
+    def load_tile(self, subject, folder, display):
         """Bitmap 10 of the updater, read from the executable by the pilot; None
         when the program has none."""
-        prefix = self.template(subject.build).clone(self.work / "bitmap-prefix", display)
+        prefix = self.template(subject.build).clone(folder, display)
         try:
             return Machine(prefix, subject.tools).bitmap(10)
         finally:
@@ -253,6 +271,8 @@ class Suite:
         case_dir = self.work / "cases" / job.name.replace(" ", "_").replace("[", "").replace("]", "")
         failures = []
         phases = []
+        # Only this case's folder: other cases may be running from theirs.
+        shutil.rmtree(case_dir, ignore_errors=True)
         try:
             failures = [job.subject.missing] if job.subject.missing else \
                 self.execute(job, case_dir, display, phases)
@@ -274,6 +294,10 @@ class Suite:
     def execute(self, job, case_dir, display, phases):
         case = job.case
         clock = Stopwatch(phases)
+        tile = None
+        if any(run.check_pictures for run in case.runs):
+            tile = self.tile(job.subject, case_dir, display)
+            clock.lap("tile")
         prefix = self.template(job.subject.build).clone(case_dir / "prefix", display)
         machine = Machine(prefix, job.subject.tools)
         machine.seed(case.inf_files, case.file_times, case.read_only)
@@ -296,7 +320,7 @@ class Suite:
                                          for e in result.events):
                     run_failures.append(f"the pilot could not hold {case.hold} open")
                 if run.check_pictures:
-                    run_failures += check_pictures(result, self.tiles[job.subject.label])
+                    run_failures += check_pictures(result, tile)
                     clock.lap("pictures")
                 failures += [label + text for text in run_failures]
             failures += check_registry(machine, case)
@@ -354,7 +378,7 @@ def build_subject(build):
 def floppy_subject(image, work):
     """The i686 updater as it ships: copied out of the release floppy."""
     program = Path(work) / "floppy" / "TXINFUPD.EXE"
-    subject = Subject("i686, from the floppy", I686, Tools.of(I686, program))
+    subject = Subject(FLOPPY_LABEL, I686, Tools.of(I686, program))
     if not Path(image).exists():
         subject.missing = f"no {image}: run scripts/release first"
         return subject
@@ -369,7 +393,56 @@ def floppy_subject(image, work):
     return subject
 
 
-def main():
+def planned_jobs(every, builds):
+    """(case, subject label) of each job on the builds: every case on each
+    build, and with the i686 build the floppy case once more on the
+    executable of the floppy."""
+    planned = [(case, name) for case in every for name in builds]
+    if I686.name in builds:
+        floppy = next(case for case in every if case.name == FLOPPY_CASE)
+        planned.append((floppy, FLOPPY_LABEL))
+    return planned
+
+
+def make_subjects(labels, image, work):
+    """The subject of each label; the executable of the floppy is taken out
+    of the image only when a case runs on it."""
+    return {label: floppy_subject(image, work) if label == FLOPPY_LABEL
+            else build_subject(BUILDS[label]) for label in labels}
+
+
+def run_jobs(jobs, args):
+    """Runs the jobs, those of the i686 build only where this machine runs
+    32-bit programs, and prints the counts."""
+    skipped = 0
+    if any(job.subject.build is I686 for job in jobs) and not runs_32bit_programs():
+        print("skipped: this machine cannot run 32-bit programs", flush=True)
+        skipped = sum(1 for job in jobs if job.subject.build is I686)
+        jobs = [job for job in jobs if job.subject.build is not I686]
+    suite = Suite(args.work, args.keep, args.timings)
+    started = time.monotonic()
+    try:
+        outcomes = run_all(suite, jobs, max(1, min(args.jobs, len(jobs)))) if jobs else []
+    except Exception as error:
+        print(f"the suite could not start: {error}")
+        outcomes = [False] * len(jobs)
+    report(jobs, outcomes, time.monotonic() - started, skipped)
+    if skipped and not jobs:
+        return SKIPPED
+    return 0 if all(outcomes) else 1
+
+
+def report(jobs, outcomes, seconds, skipped):
+    passed = sum(outcomes)
+    print(f"e2e: {seconds:.0f} s")
+    for subject in {job.subject.label: job.subject for job in jobs}.values():
+        ran = [ok for job, ok in zip(jobs, outcomes) if job.subject is subject]
+        print(f"  [{subject.label}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
+    print(f"{passed} passed, {len(outcomes) - passed} failed" +
+          (f", {skipped} skipped" if skipped else ""))
+
+
+def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--builds", default=",".join(BUILDS),
                         help="builds to run each case on (default: i686,x86-64)")
@@ -380,54 +453,40 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the prefixes of passed cases")
     parser.add_argument("--timings", action="store_true", help="print each case's phases")
     parser.add_argument("--list", action="store_true", help="list the cases and what they show")
+    parser.add_argument("--list-jobs", action="store_true",
+                        help="list the names of the runs, case and build, one per line")
     parser.add_argument("cases", nargs="*", help="names of cases to run, with or without the "
                         "build in brackets (default: all)")
-    args = parser.parse_args()
+    return parser.parse_args()
 
+
+def main():
+    args = parse_arguments()
     every = catalogue.all_cases()
     if args.list:
         for case in every:
             print(f"{case.name}: {case.what}")
         return 0
-    names = [name.strip() for name in args.builds.split(",") if name.strip()]
-    unknown = set(names) - set(BUILDS)
+    builds = [name.strip() for name in args.builds.split(",") if name.strip()]
+    unknown = set(builds) - set(BUILDS)
     if unknown:
         print(f"unknown builds: {sorted(unknown)}; the builds are {', '.join(BUILDS)}",
               file=sys.stderr)
         return 2
-    work = Path(args.work)
-    shutil.rmtree(work / "cases", ignore_errors=True)
-    subjects = [build_subject(BUILDS[name]) for name in names]
-    jobs = [Job(case, subject) for case in every for subject in subjects]
-    if I686.name in names:
-        floppy = next(case for case in every if case.name == FLOPPY_CASE)
-        jobs.append(Job(floppy, floppy_subject(args.floppy, work)))
-    jobs = [job for job in jobs
-            if not args.cases or job.case.name in args.cases or job.name in args.cases]
-    unknown = set(args.cases) - {job.case.name for job in jobs} - {job.name for job in jobs}
+    planned = planned_jobs(every, builds)
+    if args.list_jobs:
+        for case, label in planned:
+            print(job_name(case, label))
+        return 0
+    chosen = [(case, label) for case, label in planned if not args.cases
+              or case.name in args.cases or job_name(case, label) in args.cases]
+    unknown = set(args.cases) - {case.name for case, _ in chosen} - \
+        {job_name(case, label) for case, label in chosen}
     if unknown:
         print(f"unknown cases: {sorted(unknown)}", file=sys.stderr)
         return 2
-    skipped = 0
-    if any(job.subject.build is I686 for job in jobs) and not runs_32bit_programs():
-        print("skipped: this machine cannot run 32-bit programs", flush=True)
-        skipped = sum(1 for job in jobs if job.subject.build is I686)
-        jobs = [job for job in jobs if job.subject.build is not I686]
-    suite = Suite(work, args.keep, args.timings)
-    started = time.monotonic()
-    try:
-        outcomes = run_all(suite, jobs, max(1, min(args.jobs, len(jobs)))) if jobs else []
-    except Exception as error:
-        print(f"the suite could not start: {error}")
-        outcomes = [False] * len(jobs)
-    passed = sum(outcomes)
-    print(f"e2e: {time.monotonic() - started:.0f} s")
-    for subject in {job.subject.label: job.subject for job in jobs}.values():
-        ran = [ok for job, ok in zip(jobs, outcomes) if job.subject is subject]
-        print(f"  [{subject.label}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
-    print(f"{passed} passed, {len(outcomes) - passed} failed" +
-          (f", {skipped} skipped" if skipped else ""))
-    return 0 if passed == len(outcomes) else 1
+    subjects = make_subjects({label for _, label in chosen}, args.floppy, Path(args.work))
+    return run_jobs([Job(case, subjects[label]) for case, label in chosen], args)
 
 
 if __name__ == "__main__":
