@@ -446,9 +446,14 @@ bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
   return true;
 }
 
+// Hides the windows that `handle` owns; bringing them back is not needed.
 bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
   Record(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
-  return LiveWindow(handle) != nullptr;
+  if (LiveWindow(handle) == nullptr) return false;
+  for (Window& window : windows_) {
+    if (window.parent == handle && !show) window.visible = false;
+  }
+  return true;
 }
 
 bool ScriptedDesktop::SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx,

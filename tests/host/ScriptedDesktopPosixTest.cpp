@@ -24,9 +24,9 @@ win::LRESULT RecordingProcedure(win::HWND, std::uint32_t message, win::WPARAM, w
   return message == win::kWmNcCreate ? 1 : 0;
 }
 
-class Desktop : public testing::Test {
+class Scripted : public testing::Test {
  protected:
-  Desktop() {
+  Scripted() {
     seenMessages.clear();
     win::WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = RecordingProcedure;
@@ -43,7 +43,7 @@ class Desktop : public testing::Test {
   ScriptedDesktop desktop;
 };
 
-TEST_F(Desktop, SendsCreationAndDestructionMessagesInTheHostsOrder) {
+TEST_F(Scripted, SendsCreationAndDestructionMessagesInTheHostsOrder) {
   const win::HWND window = NewWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_THAT(seenMessages, ElementsAre(kWmGetMinMaxInfo, win::kWmNcCreate, kWmCreate));
@@ -55,7 +55,7 @@ TEST_F(Desktop, SendsCreationAndDestructionMessagesInTheHostsOrder) {
   EXPECT_EQ(desktop.OpenWindowCount(), 0);
 }
 
-TEST_F(Desktop, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
+TEST_F(Scripted, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
   win::MSG message = {};
   const win::HWND window = NewWindow();
 
@@ -74,7 +74,7 @@ TEST_F(Desktop, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
   EXPECT_EQ(desktop.QuitCode(), 5);
 }
 
-TEST_F(Desktop, RefusesToDeleteABitmapThatIsStillSelected) {
+TEST_F(Scripted, RefusesToDeleteABitmapThatIsStillSelected) {
   win::PAINTSTRUCT paint = {};
   const win::HWND window = NewWindow();
   const win::HDC screen = desktop.BeginPaint(window, &paint);
@@ -96,7 +96,7 @@ TEST_F(Desktop, RefusesToDeleteABitmapThatIsStillSelected) {
   EXPECT_EQ(desktop.OpenPaints(), 0);
 }
 
-TEST_F(Desktop, ReportsAContextDeletedWithItsBitmapAndObjectsLeftBehind) {
+TEST_F(Scripted, ReportsAContextDeletedWithItsBitmapAndObjectsLeftBehind) {
   const win::HBITMAP picture =
       desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10));
   const win::HDC memory = desktop.CreateCompatibleDC(nullptr);
@@ -109,7 +109,7 @@ TEST_F(Desktop, ReportsAContextDeletedWithItsBitmapAndObjectsLeftBehind) {
   EXPECT_EQ(desktop.LiveGdiObjects(), 2);
 }
 
-TEST_F(Desktop, DescribesThePictureAndOnlyToABufferThatHoldsTheRecord) {
+TEST_F(Scripted, DescribesThePictureAndOnlyToABufferThatHoldsTheRecord) {
   const win::HBITMAP picture =
       desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10));
   win::BITMAP info = {};
@@ -125,7 +125,7 @@ TEST_F(Desktop, DescribesThePictureAndOnlyToABufferThatHoldsTheRecord) {
   EXPECT_EQ(desktop.LoadBitmapA(nullptr, win::MakeIntResource(10)), nullptr);
 }
 
-TEST_F(Desktop, AnswersBoxesFromTheScriptThenWithOk) {
+TEST_F(Scripted, AnswersBoxesFromTheScriptThenWithOk) {
   desktop.QueueBoxAnswers({win::kIdCancel, 0});
 
   EXPECT_EQ(desktop.MessageBoxA(nullptr, "a", nullptr, 0), win::kIdCancel);
@@ -138,7 +138,7 @@ TEST_F(Desktop, AnswersBoxesFromTheScriptThenWithOk) {
   EXPECT_EQ(desktop.Boxes()[1].answer, 0);
 }
 
-TEST_F(Desktop, DerivesGetVersionFromTheScriptedVersion) {
+TEST_F(Scripted, DerivesGetVersionFromTheScriptedVersion) {
   EXPECT_EQ(desktop.GetVersion(), 0xC0000004u);
   desktop.SetVersion(ScriptedDesktop::WindowsNt(4, 0, 1381));
   EXPECT_EQ(desktop.GetVersion(), 0x05650004u);
@@ -153,7 +153,7 @@ TEST_F(Desktop, DerivesGetVersionFromTheScriptedVersion) {
   EXPECT_EQ(info.dwBuildNumber, 0x040A08AEu);
 }
 
-TEST_F(Desktop, HandsOutCursorsAndIconsOfTheProgramOnlyWhilePresent) {
+TEST_F(Scripted, HandsOutCursorsAndIconsOfTheProgramOnlyWhilePresent) {
   const win::HINSTANCE program = desktop.ProgramInstance();
   EXPECT_EQ(desktop.LoadCursorA(program, win::MakeIntResource(11)),
             ScriptedDesktop::ProgramCursor(11));
