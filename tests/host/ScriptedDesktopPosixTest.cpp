@@ -1,35 +1,27 @@
-// The scripted desktop that the application tests stand on: the rules that
-// make their checks bite (messages in the host's order, leaks and undone
-// selections seen, a message loop that cannot hang, scripted answers).
+// The scaffolding of the scripted desktop that the application tests stand
+// on, beyond the host's rules (DesktopServicesTest): leaks and undone
+// selections seen, a message loop that cannot hang, scripted answers.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <vector>
+#include <optional>
 
 #include "host/posix/ScriptedDesktop.h"
 
 namespace {
 
 using testing::ElementsAre;
-using testing::IsEmpty;
 
-constexpr std::uint32_t kWmCreate = 0x0001;
-constexpr std::uint32_t kWmGetMinMaxInfo = 0x0024;
-
-std::vector<std::uint32_t> seenMessages;
-
-win::LRESULT RecordingProcedure(win::HWND, std::uint32_t message, win::WPARAM, win::LPARAM) {
-  seenMessages.push_back(message);
+win::LRESULT PlainProcedure(win::HWND, std::uint32_t message, win::WPARAM, win::LPARAM) {
   return message == win::kWmNcCreate ? 1 : 0;
 }
 
-class Desktop : public testing::Test {
+class Scripted : public testing::Test {
  protected:
-  Desktop() {
-    seenMessages.clear();
+  Scripted() {
     win::WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = RecordingProcedure;
+    windowClass.lpfnWndProc = PlainProcedure;
     windowClass.hInstance = desktop.ProgramInstance();
     windowClass.lpszClassName = "Plain";
     desktop.RegisterClassA(&windowClass);
@@ -43,19 +35,7 @@ class Desktop : public testing::Test {
   ScriptedDesktop desktop;
 };
 
-TEST_F(Desktop, SendsCreationAndDestructionMessagesInTheHostsOrder) {
-  const win::HWND window = NewWindow();
-  ASSERT_NE(window, nullptr);
-  EXPECT_THAT(seenMessages, ElementsAre(kWmGetMinMaxInfo, win::kWmNcCreate, kWmCreate));
-
-  seenMessages.clear();
-  EXPECT_TRUE(desktop.DestroyWindow(window));
-  EXPECT_THAT(seenMessages, ElementsAre(win::kWmDestroy, win::kWmNcDestroy));
-  EXPECT_FALSE(desktop.DestroyWindow(window));
-  EXPECT_EQ(desktop.OpenWindowCount(), 0);
-}
-
-TEST_F(Desktop, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
+TEST_F(Scripted, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
   win::MSG message = {};
   const win::HWND window = NewWindow();
 
@@ -68,64 +48,26 @@ TEST_F(Desktop, MessageLoopFailsRatherThanWaitWhenNothingIsQueued) {
   EXPECT_EQ(message.message, win::kWmClose);
   // The user closes a window once; one that stays open does not loop.
   EXPECT_EQ(desktop.GetMessageA(&message, nullptr, 0, 0), -1);
-
-  desktop.PostQuitMessage(5);
-  EXPECT_EQ(desktop.GetMessageA(&message, nullptr, 0, 0), 0);
-  EXPECT_EQ(desktop.QuitCode(), 5);
 }
 
-TEST_F(Desktop, RefusesToDeleteABitmapThatIsStillSelected) {
-  win::PAINTSTRUCT paint = {};
-  const win::HWND window = NewWindow();
-  const win::HDC screen = desktop.BeginPaint(window, &paint);
-  const win::HBITMAP picture =
-      desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10));
-  const win::HDC memory = desktop.CreateCompatibleDC(screen);
-  const win::HGDIOBJ previous = desktop.SelectObject(memory, picture);
-  ASSERT_NE(previous, nullptr);
-
-  EXPECT_FALSE(desktop.DeleteObject(picture));
-  EXPECT_EQ(desktop.GdiFaults().size(), 1u);
-  EXPECT_EQ(desktop.LiveGdiObjects(), 2);
-
-  desktop.SelectObject(memory, previous);
-  EXPECT_TRUE(desktop.DeleteObject(picture));
-  EXPECT_TRUE(desktop.DeleteDC(memory));
-  EXPECT_TRUE(desktop.EndPaint(window, &paint));
-  EXPECT_EQ(desktop.LiveGdiObjects(), 0);
-  EXPECT_EQ(desktop.OpenPaints(), 0);
-}
-
-TEST_F(Desktop, ReportsAContextDeletedWithItsBitmapAndObjectsLeftBehind) {
+// The application tests look at these after every run.
+TEST_F(Scripted, ReportsBitmapsReleasedWhileSelectedAndObjectsLeftBehind) {
   const win::HBITMAP picture =
       desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10));
   const win::HDC memory = desktop.CreateCompatibleDC(nullptr);
   desktop.SelectObject(memory, picture);
   desktop.CreateHatchBrush(win::kHsFDiagonal, 0x7A7AFF);
 
+  EXPECT_FALSE(desktop.DeleteObject(picture));
   desktop.DeleteDC(memory);
 
-  EXPECT_THAT(desktop.GdiFaults(), ElementsAre("DeleteDC with a bitmap still selected"));
+  EXPECT_THAT(desktop.GdiFaults(),
+              ElementsAre("DeleteObject of a bitmap still selected into a context",
+                          "DeleteDC with a bitmap still selected"));
   EXPECT_EQ(desktop.LiveGdiObjects(), 2);
 }
 
-TEST_F(Desktop, DescribesThePictureAndOnlyToABufferThatHoldsTheRecord) {
-  const win::HBITMAP picture =
-      desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10));
-  win::BITMAP info = {};
-
-  EXPECT_EQ(desktop.GetObjectA(picture, sizeof info - 1, &info), 0);
-  EXPECT_EQ(desktop.GetObjectA(picture, sizeof info, &info), static_cast<int>(sizeof info));
-  EXPECT_EQ(info.bmWidth, 196);
-  EXPECT_EQ(info.bmHeight, 62);
-  EXPECT_EQ(info.bmBitsPixel, 8);
-
-  desktop.SetBitmapPresent(10, false);
-  EXPECT_EQ(desktop.LoadBitmapA(desktop.ProgramInstance(), win::MakeIntResource(10)), nullptr);
-  EXPECT_EQ(desktop.LoadBitmapA(nullptr, win::MakeIntResource(10)), nullptr);
-}
-
-TEST_F(Desktop, AnswersBoxesFromTheScriptThenWithOk) {
+TEST_F(Scripted, AnswersBoxesFromTheScriptThenWithOk) {
   desktop.QueueBoxAnswers({win::kIdCancel, 0});
 
   EXPECT_EQ(desktop.MessageBoxA(nullptr, "a", nullptr, 0), win::kIdCancel);
@@ -138,7 +80,7 @@ TEST_F(Desktop, AnswersBoxesFromTheScriptThenWithOk) {
   EXPECT_EQ(desktop.Boxes()[1].answer, 0);
 }
 
-TEST_F(Desktop, DerivesGetVersionFromTheScriptedVersion) {
+TEST_F(Scripted, DerivesGetVersionFromTheScriptedVersion) {
   EXPECT_EQ(desktop.GetVersion(), 0xC0000004u);
   desktop.SetVersion(ScriptedDesktop::WindowsNt(4, 0, 1381));
   EXPECT_EQ(desktop.GetVersion(), 0x05650004u);
@@ -151,21 +93,6 @@ TEST_F(Desktop, DerivesGetVersionFromTheScriptedVersion) {
   info.dwOSVersionInfoSize = sizeof info;
   EXPECT_TRUE(desktop.GetVersionExA(&info));
   EXPECT_EQ(info.dwBuildNumber, 0x040A08AEu);
-}
-
-TEST_F(Desktop, HandsOutCursorsAndIconsOfTheProgramOnlyWhilePresent) {
-  const win::HINSTANCE program = desktop.ProgramInstance();
-  EXPECT_EQ(desktop.LoadCursorA(program, win::MakeIntResource(11)),
-            ScriptedDesktop::ProgramCursor(11));
-  EXPECT_EQ(desktop.LoadCursorA(nullptr, win::MakeIntResource(win::kIdcWait)),
-            ScriptedDesktop::SystemCursor(win::kIdcWait));
-  EXPECT_EQ(desktop.LoadIconA(program, win::MakeIntResource(14)), nullptr);
-  desktop.SetCursorPresent(11, false);
-  desktop.SetIconPresent(13, false);
-  EXPECT_EQ(desktop.LoadCursorA(program, win::MakeIntResource(11)), nullptr);
-  EXPECT_EQ(desktop.LoadIconA(program, win::MakeIntResource(13)), nullptr);
-  EXPECT_EQ(desktop.LoadIconA(program, win::MakeIntResource(12)), ScriptedDesktop::ProgramIcon(12));
-  EXPECT_THAT(desktop.GdiFaults(), IsEmpty());
 }
 
 }  // namespace
