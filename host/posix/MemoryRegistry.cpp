@@ -158,15 +158,6 @@ struct MemoryRegistry::Key : std::enable_shared_from_this<MemoryRegistry::Key> {
     values.push_back(Value{valueName, type, bytes});
   }
 
-  void DeleteValue(const std::string& valueName) {
-    for (auto it = values.begin(); it != values.end(); ++it) {
-      if (SameName(it->name, valueName)) {
-        values.erase(it);
-        return;
-      }
-    }
-  }
-
   // Takes the subtree out of the tree; handles to any of its keys stay
   // valid but see the keys as deleted.
   void Detach() {

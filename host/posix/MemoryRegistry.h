@@ -40,7 +40,6 @@ class MemoryRegistry final : public RegistryServices {
 
   // Windows 95 unless set otherwise.
   void SetFlavour(Flavour flavour) { flavour_ = flavour; }
-  Flavour GetFlavour() const { return flavour_; }
 
   // Removes every key below the roots and the roots' values.
   void Clear();

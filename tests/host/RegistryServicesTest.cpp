@@ -48,8 +48,6 @@ class RegistryContract : public ::testing::TestWithParam<Family> {
     return ::SubkeyAt(registry_, key, index);
   }
 
-  static std::string Failed(std::int32_t code) { return "<" + std::to_string(code) + ">"; }
-
   TestRegistry scratch_{GetParam()};
   RegistryServices& registry_ = scratch_.Registry();
   std::vector<win::HKEY> opened_;
@@ -78,7 +76,7 @@ TEST_P(RegistryContract, DeletingAKeyRenumbersTheKeysAfterIt) {
   EXPECT_EQ(deletedWhileAdvancing, (std::vector<std::string>{"A", "C"}));
   EXPECT_EQ(SubkeyAt(root, 0), "B");
   EXPECT_EQ(SubkeyAt(root, 1), "D");
-  EXPECT_EQ(SubkeyAt(root, 2), Failed(kNoMoreItems));
+  EXPECT_EQ(SubkeyAt(root, 2), EnumerationFailure(kNoMoreItems));
 }
 
 // The answer is ERROR_MORE_DATA with the size as it was, whether the buffer
@@ -129,7 +127,7 @@ TEST_P(RegistryContract, DeletingAKeyWithSubkeysFollowsTheFamily) {
   const win::HKEY root = Open("");
   if (GetParam() == Family::kWindows95) {
     EXPECT_EQ(registry_.RegDeleteKeyA(root, "PARENT"), kSuccess);
-    EXPECT_EQ(SubkeyAt(root, 0), Failed(kNoMoreItems));
+    EXPECT_EQ(SubkeyAt(root, 0), EnumerationFailure(kNoMoreItems));
   } else {
     EXPECT_EQ(registry_.RegDeleteKeyA(root, "PARENT"), kAccessDenied);
     EXPECT_EQ(SubkeyAt(root, 0), "PARENT");
@@ -149,13 +147,13 @@ TEST_P(RegistryContract, TheHandleOfADeletedKeyFailsUntilItIsClosed) {
   std::uint8_t data[16];
   std::uint32_t size = sizeof data;
   EXPECT_EQ(registry_.RegQueryValueExA(sub, "Class", nullptr, nullptr, data, &size), kKeyDeleted);
-  EXPECT_EQ(SubkeyAt(sub, 0), Failed(kKeyDeleted));
+  EXPECT_EQ(SubkeyAt(sub, 0), EnumerationFailure(kKeyDeleted));
   win::HKEY below = nullptr;
   EXPECT_EQ(registry_.RegOpenKeyExA(sub, "", 0, win::kKeyAllAccess, &below), kKeyDeleted);
   EXPECT_EQ(registry_.RegCloseKey(sub), kSuccess);
 
   EXPECT_EQ(registry_.RegDeleteKeyA(Open(""), "GONE"), kSuccess);
-  EXPECT_EQ(SubkeyAt(gone, 0), Failed(kKeyDeleted));
+  EXPECT_EQ(SubkeyAt(gone, 0), EnumerationFailure(kKeyDeleted));
 }
 
 TEST_P(RegistryContract, OpeningAMissingKeyFails) {

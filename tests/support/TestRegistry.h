@@ -35,5 +35,9 @@ class TestRegistry {
   std::unique_ptr<Impl> impl_;
 };
 
-// The name of the subkey at `index`, or "<code>" when the enumeration fails.
+// How SubkeyAt tells a failed enumeration: "<code>".
+std::string EnumerationFailure(std::int32_t code);
+
+// The name of the subkey at `index`, or EnumerationFailure(code) when the
+// enumeration fails.
 std::string SubkeyAt(RegistryServices& registry, win::HKEY key, std::uint32_t index);
