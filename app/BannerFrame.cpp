@@ -19,11 +19,11 @@ constexpr std::int32_t kFallbackHeight = 480;
 // Writes `value` in upper-case hexadecimal, without leading zeros; gives the
 // position after the last digit.
 char* PutHex(char* out, std::uintptr_t value) {
-  static const char kDigits[] = "0123456789ABCDEF";
   char digits[2 * sizeof value];
   int count = 0;
   do {
-    digits[count++] = kDigits[value & 0xF];
+    const int digit = static_cast<int>(value & 0xF);
+    digits[count++] = static_cast<char>(digit < 10 ? '0' + digit : 'A' + digit - 10);
     value >>= 4;
   } while (value != 0);
   while (count > 0) *out++ = digits[--count];

@@ -1,5 +1,6 @@
 #include "host/win32/InputMethod.h"
 
+#include "host/win32/LateBinding.h"
 #include "host/win32/WindowsApi.h"
 
 namespace {
@@ -16,9 +17,6 @@ constexpr DWORD kCurrentThread = 0;
 // is looked up rather than imported: Windows 95 has none, and one that the
 // system has not loaded is not worth loading only to turn it off.
 void TurnOffInputMethod() {
-  const HMODULE imm = ::GetModuleHandleA("IMM32.DLL");
-  if (!imm) return;
-  const auto disable = reinterpret_cast<DisableImeFunction>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(imm, "ImmDisableIME")));
+  const auto disable = LoadedFunction<DisableImeFunction>("IMM32", "ImmDisableIME");
   if (disable) disable(kCurrentThread);
 }

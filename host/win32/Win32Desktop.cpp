@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/win32/MessageBoxCall.h"
 #include "host/win32/Win32Records.h"
 #include "host/win32/WindowsApi.h"
 
@@ -14,8 +15,9 @@ namespace {
 
 // Window classes registered through the host carry a portable procedure. The
 // real class gets one of these real procedures, each bound to one slot that
-// holds the portable procedure it calls.
-constexpr int kClassSlots = 4;
+// holds the portable procedure it calls. The updater registers one class,
+// its banner's; a test program registers at most two.
+constexpr int kClassSlots = 2;
 win::WNDPROC classProcedures[kClassSlots] = {};
 
 template <int Slot>
@@ -23,8 +25,7 @@ LRESULT CALLBACK ClassTrampoline(HWND window, UINT message, WPARAM wParam, LPARA
   return classProcedures[Slot](As<win::HWND>(window), message, wParam, lParam);
 }
 
-constexpr WNDPROC kTrampolines[kClassSlots] = {ClassTrampoline<0>, ClassTrampoline<1>,
-                                               ClassTrampoline<2>, ClassTrampoline<3>};
+constexpr WNDPROC kTrampolines[kClassSlots] = {ClassTrampoline<0>, ClassTrampoline<1>};
 
 int FreeClassSlot() {
   for (int slot = 0; slot < kClassSlots; ++slot) {
@@ -52,22 +53,16 @@ int Win32Desktop::MessageBoxA(win::HWND owner, const char* text, const char* cap
   return ::MessageBoxA(As<HWND>(owner), text, caption, type);
 }
 
-// The real block is larger than the portable one on x86-64, so it is built
-// field by field. No help callback is passed: the portable one has the
-// portable calling convention, and the updater's boxes have no Help button.
+// The portable block has the real one's layout; only its size field is the
+// 32-bit host's, so the real call gets a copy that gives its own size. No
+// help callback is passed: the portable one has the portable calling
+// convention, and the updater's boxes have no Help button.
 int Win32Desktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
-  MSGBOXPARAMSA real = {};
+  MSGBOXPARAMSA real;
+  __builtin_memcpy(&real, params, sizeof real);
   real.cbSize = sizeof real;
-  real.hwndOwner = As<HWND>(params->hwndOwner);
-  real.hInstance = As<HINSTANCE>(params->hInstance);
-  real.lpszText = params->lpszText;
-  real.lpszCaption = params->lpszCaption;
-  real.dwStyle = params->dwStyle;
-  real.lpszIcon = params->lpszIcon;
-  real.dwContextHelpId = params->dwContextHelpId;
   real.lpfnMsgBoxCallback = nullptr;
-  real.dwLanguageId = params->dwLanguageId;
-  return ::MessageBoxIndirectA(&real);
+  return ShowMessageBox(real, FindMessageBoxIndirect(), ::MessageBoxA);
 }
 
 win::HCURSOR Win32Desktop::LoadCursorA(win::HINSTANCE instance, const char* name) {

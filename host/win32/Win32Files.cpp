@@ -8,34 +8,39 @@
 
 namespace {
 
-// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
-std::int32_t DaysFromCivil(std::int32_t year, std::uint32_t month, std::uint32_t day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int32_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::uint32_t yearOfEra = static_cast<std::uint32_t>(year - era * 400);
-  const std::uint32_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const std::uint32_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<std::int32_t>(dayOfEra) - 719468;
+// Seconds from 1601-01-01, where file times count from, to 1970-01-01.
+constexpr std::int64_t kSecondsBefore1970 = 11644473600;
+
+// A count of 100-nanosecond ticks as whole seconds, by 32-bit divisions only:
+// the program links no 64-bit division routine. Ten million is 2^7 times
+// 78125; dividing by 78125 fifteen bits at a time keeps every partial
+// dividend within 32 bits.
+std::uint64_t WholeSeconds(std::uint64_t ticks) {
+  constexpr std::uint32_t kDivisor = 78125;
+  const std::uint64_t halved = ticks >> 7;
+  std::uint64_t quotient = 0;
+  std::uint32_t remainder = 0;
+  for (int shift = 45; shift >= 0; shift -= 15) {
+    const std::uint32_t dividend = (remainder << 15) | ((halved >> shift) & 0x7FFF);
+    quotient = (quotient << 15) | dividend / kDivisor;
+    remainder = dividend % kDivisor;
+  }
+  return quotient;
 }
 
-std::int32_t SecondsOfCalendarTime(const SYSTEMTIME& time) {
-  const std::int64_t days = DaysFromCivil(time.wYear, time.wMonth, time.wDay);
-  const std::int64_t seconds =
-      days * 86400 + time.wHour * 3600 + time.wMinute * 60 + std::int64_t{time.wSecond};
-  if (seconds > INT32_MAX) return INT32_MAX;
-  if (seconds < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(seconds);
-}
-
-// A file time as whole seconds of local calendar time; 0 for a time that the
-// file system does not keep.
+// A file time as whole seconds of local calendar time since 1970, held to 32
+// bits; 0 for a time that the file system does not keep. Both calendars are
+// the proleptic Gregorian one without leap seconds, so the count is the
+// local file time's ticks divided out.
 std::int32_t LocalSeconds(const FILETIME& universal) {
   if (universal.dwLowDateTime == 0 && universal.dwHighDateTime == 0) return 0;
   FILETIME local;
-  SYSTEMTIME calendar;
   if (!::FileTimeToLocalFileTime(&universal, &local)) return 0;
-  if (!::FileTimeToSystemTime(&local, &calendar)) return 0;
-  return SecondsOfCalendarTime(calendar);
+  const std::uint64_t ticks = (std::uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime;
+  const std::int64_t seconds = static_cast<std::int64_t>(WholeSeconds(ticks)) - kSecondsBefore1970;
+  if (seconds > INT32_MAX) return INT32_MAX;
+  if (seconds < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(seconds);
 }
 
 bool HasWildcard(const char* path) {
@@ -63,6 +68,19 @@ bool VolumeRoot(const char* fullPath, char* root, std::size_t size) {
   root[length] = '\\';
   root[length + 1] = '\0';
   return true;
+}
+
+// Whether the volume's information can be read. Windows 95 documents only
+// the serial number as optional, so every other answer gets a place too.
+bool VolumeIsReadable(const char* root) {
+  char volumeName[MAX_PATH];
+  DWORD serialNumber = 0;
+  DWORD longestComponent = 0;
+  DWORD flags = 0;
+  char fileSystemName[MAX_PATH];
+  return ::GetVolumeInformationA(root, volumeName, sizeof volumeName, &serialNumber,
+                                 &longestComponent, &flags, fileSystemName,
+                                 sizeof fileSystemName) != FALSE;
 }
 
 // FindFirstFileA takes no trailing separator, except after a drive.
@@ -96,9 +114,7 @@ bool Win32Files::QueryFileStatus(const char* path, win::FileStatus* status) {
     ::SetLastError(ERROR_BAD_PATHNAME);
     return false;
   }
-  if (!::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
-    return false;
-  }
+  if (!VolumeIsReadable(root)) return false;
   DropTrailingSeparator(fullPath, length);
   WIN32_FIND_DATAA found;
   const HANDLE search = ::FindFirstFileA(fullPath, &found);

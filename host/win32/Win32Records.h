@@ -23,6 +23,11 @@ static_assert(offsetof(win::MSG, pt) == offsetof(::MSG, pt));
 static_assert(sizeof(win::PAINTSTRUCT) == sizeof(::PAINTSTRUCT));
 static_assert(offsetof(win::PAINTSTRUCT, rcPaint) == offsetof(::PAINTSTRUCT, rcPaint));
 static_assert(sizeof(win::BITMAP) == sizeof(::BITMAP));
+static_assert(sizeof(win::MSGBOXPARAMSA) == sizeof(::MSGBOXPARAMSA));
+static_assert(offsetof(win::MSGBOXPARAMSA, lpfnMsgBoxCallback) ==
+              offsetof(::MSGBOXPARAMSA, lpfnMsgBoxCallback));
+static_assert(offsetof(win::MSGBOXPARAMSA, dwLanguageId) ==
+              offsetof(::MSGBOXPARAMSA, dwLanguageId));
 
 // A 32-bit in-out argument handed to a call that takes a DWORD pointer:
 // copied in before the call and back after it.

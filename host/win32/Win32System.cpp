@@ -3,19 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/win32/LateBinding.h"
 #include "host/win32/Win32Records.h"
 #include "host/win32/WindowsApi.h"
 
 namespace {
 
-template <typename Function>
-Function AdvapiFunction(const char* name) {
-  const HMODULE advapi = ::GetModuleHandleA("ADVAPI32.DLL");
-  if (!advapi) return nullptr;
-  // Cast through the generic function type that the compiler accepts for
-  // entry points looked up by name.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(advapi, name)));
-}
+constexpr char kAdvapi[] = "ADVAPI32";
 
 using OpenProcessTokenFunction = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
 using LookupPrivilegeValueFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
@@ -57,11 +51,12 @@ bool Win32System::SetThreadPriority(win::HANDLE thread, int priority) {
 // the program still loads where ADVAPI32 lacks them.
 bool Win32System::EnableShutdownPrivilege() {
   if (IsWindows95Family()) return true;
-  const auto openProcessToken = AdvapiFunction<OpenProcessTokenFunction>("OpenProcessToken");
+  const auto openProcessToken =
+      LoadedFunction<OpenProcessTokenFunction>(kAdvapi, "OpenProcessToken");
   const auto lookupPrivilegeValue =
-      AdvapiFunction<LookupPrivilegeValueFunction>("LookupPrivilegeValueA");
+      LoadedFunction<LookupPrivilegeValueFunction>(kAdvapi, "LookupPrivilegeValueA");
   const auto adjustTokenPrivileges =
-      AdvapiFunction<AdjustTokenPrivilegesFunction>("AdjustTokenPrivileges");
+      LoadedFunction<AdjustTokenPrivilegesFunction>(kAdvapi, "AdjustTokenPrivileges");
   if (!openProcessToken || !lookupPrivilegeValue || !adjustTokenPrivileges) return false;
   HANDLE token = nullptr;
   if (!openProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {

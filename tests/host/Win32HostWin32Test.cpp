@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/win32/MessageBoxCall.h"
 #include "host/win32/Win32Host.h"
 #include "support/TestMachine.h"
 // Last: its SetClassLongPtrA macro must not rename the host's operation.
@@ -68,6 +69,69 @@ TEST(Win32FileStatus, OddNamesGetAClearAnswer) {
   // A relative name is taken from the current folder, like any Win32 call.
   EXPECT_FALSE(host.files.QueryFileStatus("txinfupd-no-such-file.inf", &status));
   EXPECT_EQ(host.files.GetLastError(), win::kErrorFileNotFound);
+}
+
+// What a stand-in for either box call was given.
+struct BoxCall {
+  const char* via = nullptr;
+  HWND owner = nullptr;
+  LPCSTR text = nullptr;
+  LPCSTR caption = nullptr;
+  UINT style = 0;
+};
+BoxCall boxCall;
+
+int WINAPI IndirectStandIn(const MSGBOXPARAMSA* params) {
+  boxCall = {"indirect", params->hwndOwner, params->lpszText, params->lpszCaption,
+             static_cast<UINT>(params->dwStyle)};
+  return IDOK;
+}
+
+int WINAPI PlainStandIn(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+  boxCall = {"plain", owner, text, caption, style};
+  return IDCANCEL;
+}
+
+TEST(Win32MessageBox, IndirectBoxesAreLookedUpInUser32) {
+  const auto expected = reinterpret_cast<MessageBoxIndirectFunction>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleA("USER32.DLL"), "MessageBoxIndirectA")));
+  ASSERT_NE(expected, nullptr);
+  EXPECT_EQ(FindMessageBoxIndirect(), expected);
+}
+
+// Without MessageBoxIndirectA (Win32s) the same box is shown by MessageBoxA:
+// same owner, text, caption and buttons, the question icon for the
+// program's own, any standard icon kept.
+TEST(Win32MessageBox, WithoutTheIndirectCallThePlainBoxAsksTheSame) {
+  const struct {
+    UINT style;
+    MessageBoxIndirectFunction indirect;
+    const char* via;
+    UINT shownStyle;
+    int answer;
+  } cases[] = {
+      {MB_OKCANCEL | MB_USERICON, IndirectStandIn, "indirect", MB_OKCANCEL | MB_USERICON, IDOK},
+      {MB_OKCANCEL | MB_USERICON, nullptr, "plain", MB_OKCANCEL | MB_ICONQUESTION, IDCANCEL},
+      {MB_USERICON, nullptr, "plain", MB_OK | MB_ICONQUESTION, IDCANCEL},
+      {MB_ICONINFORMATION, nullptr, "plain", MB_ICONINFORMATION, IDCANCEL},
+  };
+  const HWND owner = reinterpret_cast<HWND>(static_cast<std::intptr_t>(0x1234));
+  for (const auto& one : cases) {
+    MSGBOXPARAMSA params = {};
+    params.cbSize = sizeof params;
+    params.hwndOwner = owner;
+    params.lpszText = "text";
+    params.lpszCaption = "caption";
+    params.dwStyle = one.style;
+    params.lpszIcon = MAKEINTRESOURCEA(12);
+    boxCall = {};
+    EXPECT_EQ(ShowMessageBox(params, one.indirect, PlainStandIn), one.answer) << one.style;
+    EXPECT_STREQ(boxCall.via, one.via) << one.style;
+    EXPECT_EQ(boxCall.owner, owner);
+    EXPECT_STREQ(boxCall.text, "text");
+    EXPECT_STREQ(boxCall.caption, "caption");
+    EXPECT_EQ(boxCall.style, one.shownStyle) << one.style;
+  }
 }
 
 // Records what the portable procedure was called with.

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Checks that an executable can load and run on Windows 95.
 
-Usage: check_pe.py EXE ALLOW_LIST [--max-size BYTES] [--objdump PROGRAM]
+Usage: check_pe.py EXE ALLOW_LIST [--win32s LIST] [--max-size BYTES] [--objdump PROGRAM]
 
 The file must be a PE image for the i386 with the Windows GUI subsystem,
 version 4.0, that keeps its relocation table (Win32s needs it); it may import only from KERNEL32, USER32, GDI32 and ADVAPI32,
 only by name, and only functions on the allow-list (what Windows 95 retail
 exports); functions the list marks NT-only must be looked up at run time.
+With --win32s every import must also be on that list (what Win32s 1.30
+exports): Win32s must load the program to show its unsupported-host warning.
 It also checks the resources that the program loads: the banner bitmap, the
 icons, the cursor and the string table, in Chinese (Taiwan). With --objdump
 it disassembles the code and checks that it runs on a Pentium: no conditional
@@ -147,7 +149,7 @@ def imports_of(image):
     return result
 
 
-def check_imports(image, allowed, nt_only):
+def check_imports(image, allowed, nt_only, win32s):
     imports = imports_of(image)
     check(imports, "has an import table")
     for dll, names, ordinals in imports:
@@ -162,6 +164,11 @@ def check_imports(image, allowed, nt_only):
             else:
                 check(name in permitted, f"{dll}!{name} exported by Windows 95")
     imported = {name for _, names, _ in imports for name in names}
+    if win32s is not None:
+        for dll, names, _ in imports:
+            for name in names:
+                check(name in win32s.get(dll.upper(), set()),
+                      f"{dll}!{name} exported by Win32s (or looked up at run time)")
     for dll, names in sorted(nt_only.items()):
         for name in sorted(names):
             if name.encode("ascii") + b"\0" in image.data:
@@ -254,6 +261,7 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("exe")
     parser.add_argument("allow_list")
+    parser.add_argument("--win32s", help="the functions Win32s exports, in the allow-list's form")
     parser.add_argument("--max-size", type=int)
     parser.add_argument("--objdump")
     args = parser.parse_args()
@@ -264,7 +272,8 @@ def main():
         check(len(image.data) <= args.max_size, f"at most {args.max_size} bytes")
     if check_headers(image):
         allowed, nt_only = read_allow_list(args.allow_list)
-        check_imports(image, allowed, nt_only)
+        win32s = read_allow_list(args.win32s)[0] if args.win32s else None
+        check_imports(image, allowed, nt_only, win32s)
         check_resources(image)
     if args.objdump:
         check_instructions(args.exe, args.objdump)
