@@ -9,15 +9,15 @@ import time
 from pathlib import Path
 
 import pictures
-from wineenv import WineError, registry_string, windows_path
+from wineenv import SLOWDOWN, WineError, registry_string, windows_path
 
 ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
 OUR_STEMS = ("mshdc.", "machine.", "usb.")
 PROGRAM = r"C:\e2e\txinfupd.exe"
 PILOT = r"C:\e2e\boxpilot.exe"
 RESTART_LOG = r"C:\e2e\restart.log"
-PROGRAM_TIMEOUT = 90
-PILOT_TIMEOUT_MS = 60000
+PROGRAM_TIMEOUT = 90 * SLOWDOWN
+PILOT_TIMEOUT_MS = int(60000 * SLOWDOWN)
 
 
 class Tools:
@@ -62,7 +62,7 @@ def read_events(path):
             if line.strip()]
 
 
-def wait_for_event(report, name, process, timeout=60):
+def wait_for_event(report, name, process, timeout=60 * SLOWDOWN):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if any(event["event"] == name for event in read_events(report)):
@@ -161,7 +161,7 @@ class Machine:
         self.wait_for_restart_helper()
         return exit_code
 
-    def wait_for_restart_helper(self, timeout=10):
+    def wait_for_restart_helper(self, timeout=10 * SLOWDOWN):
         """The restart helper is started before the updater closes its window;
         what it records is complete once no such process of this prefix runs."""
         deadline = time.monotonic() + timeout

@@ -6,14 +6,19 @@ under the 32-bit Wine in a 32-bit prefix, build/win64/txinfupd.exe under
 wine64. One case runs once more on the executable copied out of the release
 floppy (build/release/txinfupd.img).
 
+Where this machine cannot run 32-bit programs (or TXINFUPD_I686_ROUTE=emulated
+asks for it) the i686 cases run in one boot of a PC emulator's guest that can
+(guest.py), and their names say so: "[i686, emulated]".
+
 Prints one line per case, its build in brackets, the counts per build, and
-ends with "N passed, M failed" (", K skipped" when this machine cannot run
-32-bit programs, for the i686 cases); exits non-zero when a case fails, and
-with 77 when every case asked for was skipped. Artifacts of failed cases stay
-in the work folder. Runs started together (one case each, as ctest starts
-them) share the template prefixes and keep to their own case folders."""
+ends with "N passed, M failed"; exits non-zero when a case fails. Artifacts of
+failed cases stay in the work folder (the guest's in build/guest/out). Runs
+started together (one case each, as ctest starts them) share the template
+prefixes and keep to their own case folders."""
 
 import argparse
+import json
+import re
 import shutil
 import stat
 import subprocess
@@ -29,9 +34,10 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import cases as catalogue  # noqa: E402
 import pictures  # noqa: E402
+from guest import GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun  # noqa: E402
 from machine import Machine, Tools, exported_form  # noqa: E402
-from wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, Build, Template, XServer,  # noqa: E402
-                     runs_32bit_programs)
+from wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
+                     WineError, XServer, emulates_i686)
 
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
@@ -42,9 +48,12 @@ RESTART_COMMAND = r"C:\windows\system32\wineboot.exe --end-session"
 # floppy, and that subject's label.
 FLOPPY_CASE = "win95-plan3-success"
 FLOPPY_LABEL = "i686, from the floppy"
-# The exit code of a run whose every case was skipped, so that a caller (ctest's
-# SKIP_RETURN_CODE) tells the skip from a pass.
-SKIPPED = 77
+# Added to the label of a case that ran in the PC emulator's guest.
+EMULATED = ", emulated"
+# The guest's results, which the cases' own ctest tests read.
+GUEST_RESULTS = GUEST_FOLDER / "results.json"
+# One boot of the guest runs every case asked for, two at a time.
+GUEST_TIMEOUT = 45 * 60
 
 
 # ---- checks: each gives a list of failure texts ----
@@ -205,11 +214,17 @@ def check_restarts(machine, case, results):
 @dataclass
 class Subject:
     """What a case starts: a build's updater and box pilot. `label` goes into
-    the case's name; `missing` says why the subject cannot run."""
+    the case's name; `missing` says why the subject cannot run; `emulated`
+    that its cases run in the PC emulator's guest."""
     label: str
     build: Build
     tools: Tools
     missing: str = ""
+    emulated: bool = False
+
+    @property
+    def name(self):
+        return self.label + (EMULATED if self.emulated else "")
 
 
 @dataclass
@@ -219,6 +234,10 @@ class Job:
 
     @property
     def name(self):
+        return job_name(self.case, self.subject.name)
+
+    @property
+    def name_in_guest(self):
         return job_name(self.case, self.subject.label)
 
 
@@ -310,7 +329,7 @@ class Suite:
             for number, run in enumerate(case.runs, start=1):
                 # The banner that must stay is watched for a while; one that
                 # must go is waited for until it goes.
-                linger = 1500 if run.banner_stays_open else 15000
+                linger = int((1500 if run.banner_stays_open else 15000) * SLOWDOWN)
                 result = machine.run_piloted(run.answers, case.hold, linger)
                 results.append(result)
                 clock.lap(f"run{number}")
@@ -393,53 +412,177 @@ def floppy_subject(image, work):
     return subject
 
 
-def planned_jobs(every, builds):
+def planned_jobs(every, builds, emulated):
     """(case, subject label) of each job on the builds: every case on each
     build, and with the i686 build the floppy case once more on the
-    executable of the floppy."""
-    planned = [(case, name) for case in every for name in builds]
+    executable of the floppy; the i686 labels say when they are emulated."""
+    i686_suffix = EMULATED if emulated else ""
+    planned = [(case, name + (i686_suffix if name == I686.name else ""))
+               for case in every for name in builds]
     if I686.name in builds:
         floppy = next(case for case in every if case.name == FLOPPY_CASE)
-        planned.append((floppy, FLOPPY_LABEL))
+        planned.append((floppy, FLOPPY_LABEL + i686_suffix))
     return planned
 
 
 def make_subjects(labels, image, work):
     """The subject of each label; the executable of the floppy is taken out
     of the image only when a case runs on it."""
-    return {label: floppy_subject(image, work) if label == FLOPPY_LABEL
-            else build_subject(BUILDS[label]) for label in labels}
+    subjects = {}
+    for label in labels:
+        base = label.removesuffix(EMULATED)
+        subject = (floppy_subject(image, work) if base == FLOPPY_LABEL
+                   else build_subject(BUILDS[base]))
+        subject.emulated = base != label
+        subjects[label] = subject
+    return subjects
+
+
+# ---- the i686 cases in the PC emulator's guest ----
+
+def guest_files(jobs, floppy):
+    """The job's files, as the repository lays them out: the suite, the i686
+    programs and, for the floppy's case, the floppy."""
+    files = {Path("repo") / path.relative_to(ROOT): path
+             for path in (ROOT / "tests" / "e2e").rglob("*")
+             if path.is_file() and "__pycache__" not in path.parts}
+    for job in jobs:
+        for tool in (job.subject.tools.pilot, I686.output / "txinfupd.exe"):
+            files[Path("repo") / tool.relative_to(ROOT)] = tool
+        if job.subject.label == FLOPPY_LABEL:
+            files[Path("repo/build/release/txinfupd.img")] = Path(floppy)
+    return files
+
+
+def guest_command(jobs):
+    """The guest runs the cases under its own 32-bit Wine, as this machine
+    would; the logs of failed cases come back with the results."""
+    names = " ".join(f"'{job.name_in_guest}'" for job in jobs)
+    return f"""export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8
+export TXINFUPD_I686_ROUTE=native TXINFUPD_E2E_SLOWDOWN={GUEST_SLOWDOWN}
+cd /job/repo
+python3 tests/e2e/run_e2e.py --builds i686 --jobs 2 --work /tmp/e2e \\
+  --floppy build/release/txinfupd.img {names} 2>&1 | tee /job/out/e2e.log
+cd /tmp/e2e && find cases -path '*/e2e/*' -type f -size -2M | tar -cf /job/out/failed-cases.tar -T -
+"""
+
+
+CASE_LINE = re.compile(r"^(PASS|FAIL) (.+?) \((\d+\.\d) s\): ")
+
+
+def guest_outcomes(text, jobs):
+    """{job name: {"passed": bool, "lines": [...]}} from the suite's output in
+    the guest; a case it did not report is missing."""
+    in_guest = {job.name_in_guest: job.name for job in jobs}
+    outcomes = {}
+    current = None
+    for line in text.splitlines():
+        match = CASE_LINE.match(line)
+        if match and match.group(2) in in_guest:
+            current = in_guest[match.group(2)]
+            outcomes[current] = {"passed": match.group(1) == "PASS",
+                                 "lines": [line.replace(match.group(2), current, 1)]}
+        elif current and line.startswith("     "):
+            outcomes[current]["lines"].append(line)
+        else:
+            current = None
+    return outcomes
+
+
+def run_guest(jobs, floppy):
+    """Runs the jobs in one boot of the guest; gives their outcomes and
+    writes them to GUEST_RESULTS."""
+    GUEST_FOLDER.mkdir(parents=True, exist_ok=True)
+    GUEST_RESULTS.unlink(missing_ok=True)
+    started = time.monotonic()
+    with open(GUEST_FOLDER / "guest.log", "w") as log:
+        image = GuestImage().ensure(log)
+        prepared = time.monotonic()
+        run = GuestRun(image)
+        run.prepare(guest_files(jobs, floppy), guest_command(jobs))
+        out = run.boot(log, GUEST_TIMEOUT)
+    text = (out / "e2e.log").read_text(errors="replace") if (out / "e2e.log").exists() else ""
+    outcomes = guest_outcomes(text, jobs)
+    print(f"guest: disk ready in {prepared - started:.0f} s, one boot for {len(jobs)} cases in "
+          f"{time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
+    GUEST_RESULTS.write_text(json.dumps(outcomes, indent=1))
+    return outcomes
+
+
+def emulated_outcomes(jobs, args):
+    """Whether each emulated job passed, with its lines printed: from the
+    guest's results file when one is named, else from a boot of the guest
+    now. A case without a result failed."""
+    try:
+        outcomes = (json.loads(Path(args.guest_results).read_text()) if args.guest_results
+                    else run_guest(jobs, args.floppy))
+    except (OSError, ValueError, WineError, subprocess.SubprocessError) as error:
+        print(f"the guest gave no results: {error}", flush=True)
+        outcomes = {}
+    passed = []
+    for job in jobs:
+        outcome = outcomes.get(job.name)
+        if outcome is None:
+            print(f"FAIL {job.name}: the guest reported no result (see {GUEST_FOLDER})", flush=True)
+        else:
+            print("\n".join(outcome["lines"]), flush=True)
+        passed.append(bool(outcome and outcome["passed"]))
+    return passed
 
 
 def run_jobs(jobs, args):
-    """Runs the jobs, those of the i686 build only where this machine runs
-    32-bit programs, and prints the counts."""
-    skipped = 0
-    if any(job.subject.build is I686 for job in jobs) and not runs_32bit_programs():
-        print("skipped: this machine cannot run 32-bit programs", flush=True)
-        skipped = sum(1 for job in jobs if job.subject.build is I686)
-        jobs = [job for job in jobs if job.subject.build is not I686]
+    """Runs the jobs, those of emulated subjects in the guest, and prints the
+    counts."""
+    local = [job for job in jobs if not job.subject.emulated]
+    emulated = [job for job in jobs if job.subject.emulated and not job.subject.missing]
+    missing = [job for job in jobs if job.subject.emulated and job.subject.missing]
     suite = Suite(args.work, args.keep, args.timings)
     started = time.monotonic()
+    outcomes = {}
+    if emulated:
+        outcomes.update(zip((job.name for job in emulated), emulated_outcomes(emulated, args)))
     try:
-        outcomes = run_all(suite, jobs, max(1, min(args.jobs, len(jobs)))) if jobs else []
+        local_outcomes = run_all(suite, local + missing,
+                                 max(1, min(args.jobs, len(local) + len(missing))))
     except Exception as error:
         print(f"the suite could not start: {error}")
-        outcomes = [False] * len(jobs)
-    report(jobs, outcomes, time.monotonic() - started, skipped)
-    if skipped and not jobs:
-        return SKIPPED
-    return 0 if all(outcomes) else 1
+        local_outcomes = [False] * (len(local) + len(missing))
+    outcomes.update(zip((job.name for job in local + missing), local_outcomes))
+    ordered = [outcomes[job.name] for job in jobs]
+    report(jobs, ordered, time.monotonic() - started)
+    return 0 if all(ordered) else 1
 
 
-def report(jobs, outcomes, seconds, skipped):
+def report(jobs, outcomes, seconds):
     passed = sum(outcomes)
     print(f"e2e: {seconds:.0f} s")
-    for subject in {job.subject.label: job.subject for job in jobs}.values():
+    for subject in {job.subject.name: job.subject for job in jobs}.values():
         ran = [ok for job, ok in zip(jobs, outcomes) if job.subject is subject]
-        print(f"  [{subject.label}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
-    print(f"{passed} passed, {len(outcomes) - passed} failed" +
-          (f", {skipped} skipped" if skipped else ""))
+        print(f"  [{subject.name}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
+    print(f"{passed} passed, {len(outcomes) - passed} failed")
+
+
+def guest_run(jobs, args):
+    """The boot of the guest alone, for ctest: every emulated job asked for
+    runs, and the cases' own tests read the results; fails when the guest
+    reported no result for some case."""
+    emulated = [job for job in jobs if job.subject.emulated]
+    if not emulated:
+        print("no case runs in the guest here: this machine runs 32-bit programs")
+        return 0
+    ready = [job for job in emulated if not job.subject.missing]
+    for job in emulated:
+        if job.subject.missing:
+            print(f"{job.name}: {job.subject.missing}")
+    try:
+        outcomes = run_guest(ready, args.floppy)
+    except (OSError, WineError, subprocess.SubprocessError) as error:
+        print(f"the guest run failed: {error}")
+        return 1
+    unreported = [job.name for job in ready if job.name not in outcomes]
+    print(f"{len(outcomes)} cases reported by the guest"
+          + (f"; none for {unreported}" if unreported else ""))
+    return 1 if unreported or len(ready) < len(emulated) else 0
 
 
 def parse_arguments():
@@ -455,6 +598,10 @@ def parse_arguments():
     parser.add_argument("--list", action="store_true", help="list the cases and what they show")
     parser.add_argument("--list-jobs", action="store_true",
                         help="list the names of the runs, case and build, one per line")
+    parser.add_argument("--guest-run", action="store_true",
+                        help="only boot the guest for the emulated cases and keep their results")
+    parser.add_argument("--guest-results", help="take the emulated cases' results from this "
+                        f"file, which --guest-run writes ({GUEST_RESULTS})")
     parser.add_argument("cases", nargs="*", help="names of cases to run, with or without the "
                         "build in brackets (default: all)")
     return parser.parse_args()
@@ -473,7 +620,7 @@ def main():
         print(f"unknown builds: {sorted(unknown)}; the builds are {', '.join(BUILDS)}",
               file=sys.stderr)
         return 2
-    planned = planned_jobs(every, builds)
+    planned = planned_jobs(every, builds, emulates_i686())
     if args.list_jobs:
         for case, label in planned:
             print(job_name(case, label))
@@ -486,7 +633,8 @@ def main():
         print(f"unknown cases: {sorted(unknown)}", file=sys.stderr)
         return 2
     subjects = make_subjects({label for _, label in chosen}, args.floppy, Path(args.work))
-    return run_jobs([Job(case, subjects[label]) for case, label in chosen], args)
+    jobs = [Job(case, subjects[label]) for case, label in chosen]
+    return guest_run(jobs, args) if args.guest_run else run_jobs(jobs, args)
 
 
 if __name__ == "__main__":

@@ -23,6 +23,9 @@ WINESERVER = "/usr/lib/wine/wineserver"
 # serve the demo and the start-up benchmark too.
 E2E_FOLDER = ROOT / "build" / "e2e"
 SCREEN = "1024x768x24"
+# How many times slower than here Wine runs where the suite runs (the PC
+# emulator's guest sets it): every wait of the suite is stretched by it.
+SLOWDOWN = float(os.environ.get("TXINFUPD_E2E_SLOWDOWN", "1"))
 
 # No Mono or Gecko installers: their download dialogs would be boxes too.
 BASE_DLL_OVERRIDES = "mscoree,mshtml="
@@ -99,6 +102,16 @@ def runs_32bit_programs():
                           check=False).returncode == 0
 
 
+def emulates_i686():
+    """Whether the i686 cases run in the PC emulator's guest: where this
+    machine cannot run 32-bit programs, or where TXINFUPD_I686_ROUTE asks for
+    it ("emulated"; "native" keeps them here)."""
+    route = os.environ.get("TXINFUPD_I686_ROUTE", "")
+    if route in ("emulated", "native"):
+        return route == "emulated"
+    return not runs_32bit_programs()
+
+
 class XServer:
     """An Xvfb of its own; it picks a free display number itself."""
 
@@ -106,7 +119,7 @@ class XServer:
         self.process = None
         self.display = None
 
-    def start(self, timeout=20):
+    def start(self, timeout=20 * SLOWDOWN):
         reader, writer = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(writer), "-screen", "0", SCREEN, "-nolisten", "tcp"],
@@ -185,7 +198,7 @@ class Prefix:
         env.update(extra or {})
         return env
 
-    def run(self, args, timeout=60, check=True):
+    def run(self, args, timeout=60 * SLOWDOWN, check=True):
         """Runs a program to its end. Its output goes to a file: Wine's helper
         processes inherit the handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as output:
@@ -206,8 +219,8 @@ class Prefix:
 
     def server(self, option, timeout):
         subprocess.run([WINESERVER, option], env=self.env(), stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout,
-                       check=False)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=timeout * SLOWDOWN, check=False)
 
     def start_server(self):
         """A server that stays until it is told to end, between the programs."""
@@ -323,7 +336,7 @@ class Template:
                 return self
             shutil.rmtree(self.path, ignore_errors=True)
             prefix = Prefix(self.path, display, self.build)
-            prefix.run(["wineboot", "--init"], timeout=300)
+            prefix.run(["wineboot", "--init"], timeout=300 * SLOWDOWN)
             prefix.import_registry(TEMPLATE_REGISTRY, name="template.reg")
             prefix.wait_server()
             self.install_fonts()
