@@ -17,8 +17,8 @@ class SystemServices {
   virtual bool GetVersionExA(win::OSVERSIONINFOA* info) = 0;
   virtual win::HANDLE GetCurrentThread() = 0;
   virtual bool SetThreadPriority(win::HANDLE thread, int priority) = 0;
-  // Grants the running process the right to shut the system down; a no-op
-  // on hosts that have no such right (the Windows 95 family).
+  // Grants the running process the right to shut the system down. Only NT
+  // has such a right: callers ask for it there alone.
   virtual bool EnableShutdownPrivilege() = 0;
   virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) = 0;
 

@@ -16,8 +16,6 @@ using LookupPrivilegeValueFunction = BOOL(WINAPI*)(LPCSTR, LPCSTR, PLUID);
 using AdjustTokenPrivilegesFunction = BOOL(WINAPI*)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD,
                                                     PTOKEN_PRIVILEGES, PDWORD);
 
-bool IsWindows95Family() { return (::GetVersion() & 0x80000000u) != 0; }
-
 }  // namespace
 
 win::HINSTANCE Win32System::GetModuleHandleA(const char* moduleName) {
@@ -50,7 +48,6 @@ bool Win32System::SetThreadPriority(win::HANDLE thread, int priority) {
 // family has no privileges. The NT calls are looked up at run time so that
 // the program still loads where ADVAPI32 lacks them.
 bool Win32System::EnableShutdownPrivilege() {
-  if (IsWindows95Family()) return true;
   const auto openProcessToken =
       LoadedFunction<OpenProcessTokenFunction>(kAdvapi, "OpenProcessToken");
   const auto lookupPrivilegeValue =

@@ -1,6 +1,6 @@
 // The Win32 realisation of the host's system side: each operation is the ANSI
-// Win32 call of the same name; the shutdown privilege is asked for on NT
-// alone.
+// Win32 call of the same name; the shutdown privilege is NT's, and the caller
+// asks for it there alone.
 #pragma once
 
 #include <cstdint>

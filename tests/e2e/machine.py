@@ -113,10 +113,14 @@ class Machine:
         self.runs = 0
 
     def seed(self, inf_files, file_times=None, read_only=()):
+        """`file_times` are write times; the access time is the time of the
+        seeding, so that a status query that reads the one for the other
+        finds other ages."""
         for name, data in inf_files.items():
             (self.prefix.inf_dir / name).write_bytes(data)
+        accessed = time.time()
         for name, seconds in (file_times or {}).items():
-            os.utime(self.prefix.inf_dir / name, (seconds, seconds))
+            os.utime(self.prefix.inf_dir / name, (accessed, seconds))
         for name in read_only:
             path = self.prefix.inf_dir / name
             path.chmod(path.stat().st_mode & ~0o222)

@@ -6,12 +6,19 @@
 // of a deleted key fails until it is closed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "support/TestRegistry.h"
+
+// The family by name, in the cases' names and in GoogleTest's reports.
+static void PrintTo(TestRegistry::Family family, std::ostream* out) {
+  *out << (family == TestRegistry::Family::kWindows95 ? "Windows95" : "Nt");
+}
 
 namespace {
 
@@ -28,6 +35,14 @@ constexpr std::int32_t kKeyDeleted = 1018;
 
 class RegistryContract : public ::testing::TestWithParam<Family> {
  protected:
+  // Under Wine the real registry follows the family that the prefix reports:
+  // a family's cases run in a prefix of that family or fail.
+  void SetUp() override {
+    const std::vector<Family> held = TestRegistry::Families();
+    ASSERT_NE(std::find(held.begin(), held.end(), GetParam()), held.end())
+        << "this Windows reports the other family";
+  }
+
   void TearDown() override {
     for (const win::HKEY key : opened_) registry_.RegCloseKey(key);
   }
@@ -54,11 +69,12 @@ class RegistryContract : public ::testing::TestWithParam<Family> {
 };
 
 std::string FamilyName(const ::testing::TestParamInfo<Family>& info) {
-  return info.param == Family::kWindows95 ? "Windows95" : "Nt";
+  return ::testing::PrintToString(info.param);
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, RegistryContract, ::testing::ValuesIn(TestRegistry::Families()),
-                         FamilyName);
+// Both families are named in every build, whatever Windows lists the cases.
+INSTANTIATE_TEST_SUITE_P(Families, RegistryContract,
+                         ::testing::Values(Family::kWindows95, Family::kNt), FamilyName);
 
 TEST_P(RegistryContract, DeletingAKeyRenumbersTheKeysAfterIt) {
   for (const char* name : {"A", "B", "C", "D"}) scratch_.MakeKey(name);

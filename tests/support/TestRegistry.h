@@ -15,7 +15,8 @@ class TestRegistry {
  public:
   enum class Family { kWindows95, kNt };
 
-  // The families this build meets: both natively, the host's own on Windows.
+  // The families the scratch registry can be: both natively, the family
+  // that the running Windows reports on Windows.
   static std::vector<Family> Families();
 
   explicit TestRegistry(Family family);
