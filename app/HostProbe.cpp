@@ -4,7 +4,7 @@
 
 #include "app/BoxTexts.h"
 #include "engine/InfUpdater.h"
-#include "engine/Text.h"
+#include "base/Text.h"
 #include "resources/resource.h"
 
 namespace {

@@ -9,20 +9,19 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/ScratchFolderPosix.h"
+
 // A temporary folder standing for drive C:, holding WINDOWS\INF; removed
 // with the object.
 class ScratchDrive {
  public:
   ScratchDrive();
-  ~ScratchDrive();
-  ScratchDrive(const ScratchDrive&) = delete;
-  ScratchDrive& operator=(const ScratchDrive&) = delete;
 
-  const std::filesystem::path& Root() const { return root_; }
-  std::filesystem::path InfDir() const { return root_ / "WINDOWS" / "INF"; }
+  const std::filesystem::path& Root() const { return folder_.Path(); }
+  std::filesystem::path InfDir() const { return Root() / "WINDOWS" / "INF"; }
 
  private:
-  std::filesystem::path root_;
+  ScratchFolder folder_;
 };
 
 // Line `index` of a made-up INF section body: device, registry, copy and

@@ -1,14 +1,10 @@
 #include "devices/UnknownDevicePurge.h"
 
-#include "engine/Text.h"
+#include "base/Text.h"
 
 namespace {
 
-constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
-
-constexpr std::int32_t kSuccess = Code(win::kErrorSuccess);
-constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
-constexpr std::int32_t kInvalidParameter = Code(win::kErrorInvalidParameter);
+using namespace registry_codes;
 
 // Both buffers of a visit hold 255 bytes; a name's buffer includes its
 // terminating zero.

@@ -2,13 +2,24 @@
 // document loaded at a time, and the walk of the update script. Each step is
 // a virtual operation, and the steps call one another through the object.
 // Failures are reported through `error`, never by exception.
+//
+// Where the operations are defined:
+// - engine/InfUpdater.cpp: construction and destruction, the getters,
+//   ReadString, FailForMemory, ReleaseDocument;
+// - app/HostProbe.cpp: ProbeHost, BuildPromptParams;
+// - engine/ScriptInterpreter.cpp: RunPlan, ApplyFileEntry, NextNumber and
+//   the cutting of a file entry (FirstFieldEnd, CutFileName, MergeBlocks);
+// - engine/SectionMerge.cpp: ApplySectionBlock, FindLine, FindLineById,
+//   MergeLines, AppendLine;
+// - inf/InfStore.cpp: SetInfDir, LoadInf, SplitLines, ReadDocument, SaveInf;
+// - inf/BackupRotation.cpp: RotateBackups, PickBackupName.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/Object.h"
+#include "base/Object.h"
+#include "base/Text.h"
 #include "engine/ScriptStrings.h"
-#include "engine/Text.h"
 #include "host/HostServices.h"
 #include "inf/LineList.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/Text.h"
+#include "base/Text.h"
 #include "host/SystemServices.h"
 
 enum class StringRead { kFound, kMissing, kNoMemory };

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Text.h"
 #include "host/posix/PosixHost.h"
+#include "support/ScratchFolderPosix.h"
 
 namespace fuzz {
 
@@ -50,25 +52,19 @@ class FuzzMachine {
   }
 
  private:
-  FuzzMachine() {
-    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
-                                           ? "/dev/shm"
-                                           : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "txinfupd-fuzz-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
+  // In memory where the system offers it: a fuzz run writes many files.
+  FuzzMachine()
+      : folder_(std::filesystem::is_directory("/dev/shm")
+                    ? "/dev/shm"
+                    : std::filesystem::temp_directory_path()) {
     std::filesystem::create_directories(InfDir());
-    host_ = std::make_unique<PosixHost>(root_.string());
+    host_ = std::make_unique<PosixHost>(folder_.Path().string());
   }
-  ~FuzzMachine() {
-    host_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
+  ~FuzzMachine() { host_.reset(); }
 
-  std::filesystem::path InfDir() const { return root_ / "WINDOWS" / "INF"; }
+  std::filesystem::path InfDir() const { return folder_.Path() / "WINDOWS" / "INF"; }
 
-  std::filesystem::path root_;
+  ScratchFolder folder_;
   std::unique_ptr<PosixHost> host_;
 };
 
@@ -98,9 +94,7 @@ inline std::vector<std::string> CutAt(const std::string& text, const std::string
 
 // The text with the letters A to Z in lower case.
 inline std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : text) c = LowerAscii(c);
   return text;
 }
 

@@ -39,7 +39,7 @@ using COLORREF = std::uint32_t;
 // from a real window procedure.
 using WNDPROC = LRESULT (*)(HWND, std::uint32_t, WPARAM, LPARAM);
 
-// Win32 result codes that the updater tells apart.
+// Win32 error codes that the hosts answer with.
 constexpr std::uint32_t kErrorSuccess = 0;
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorPathNotFound = 3;
@@ -48,15 +48,11 @@ constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorDiskFull = 112;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
 constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorMoreData = 234;
 constexpr std::uint32_t kErrorNoMoreItems = 259;
 constexpr std::uint32_t kErrorFileExists = 80;
-constexpr std::uint32_t kErrorBadPathname = 161;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorBadKey = 1010;
-constexpr std::uint32_t kErrorKeyHasChildren = 1020;
 
 // Files.
 constexpr std::uint32_t kGenericRead = 0x80000000u;
@@ -220,10 +216,8 @@ constexpr std::uint32_t kWmDestroy = 0x0002;
 constexpr std::uint32_t kWmPaint = 0x000F;
 constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmQuit = 0x0012;
-constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
 constexpr std::uint32_t kWmNcCreate = 0x0081;
 constexpr std::uint32_t kWmNcDestroy = 0x0082;
-constexpr std::uint32_t kWmCommand = 0x0111;
 
 constexpr std::uint32_t kCsVRedraw = 0x0001;
 constexpr std::uint32_t kCsHRedraw = 0x0002;

@@ -6,6 +6,20 @@
 
 #include "host/HostTypes.h"
 
+// What the registry's calls answer: an error code, as a signed 32-bit value.
+namespace registry_codes {
+constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
+constexpr std::int32_t kSuccess = Code(win::kErrorSuccess);
+constexpr std::int32_t kFileNotFound = Code(win::kErrorFileNotFound);
+constexpr std::int32_t kAccessDenied = Code(win::kErrorAccessDenied);
+constexpr std::int32_t kInvalidHandle = Code(win::kErrorInvalidHandle);
+constexpr std::int32_t kNotEnoughMemory = Code(win::kErrorNotEnoughMemory);
+constexpr std::int32_t kInvalidParameter = Code(win::kErrorInvalidParameter);
+constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
+constexpr std::int32_t kNoMoreItems = Code(win::kErrorNoMoreItems);
+constexpr std::int32_t kKeyDeleted = 1018;
+}  // namespace registry_codes
+
 class RegistryServices {
  public:
   virtual std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,

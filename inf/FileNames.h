@@ -4,7 +4,7 @@
 // the extension. Each gives false when no memory was left.
 #pragma once
 
-#include "engine/Text.h"
+#include "base/Text.h"
 
 // …\INF\mshdc.inf gives …\INF\mshdc.tmp; a name without a dot gets ".tmp"
 // appended, and so does a name whose extension is already "tmp" (any case),

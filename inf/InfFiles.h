@@ -46,7 +46,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/Text.h"
+#include "base/Text.h"
 #include "host/FileServices.h"
 #include "inf/LineList.h"
 

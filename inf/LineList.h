@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "engine/Text.h"
+#include "base/Text.h"
 
 class LineList {
   // Defined here so that a walk of the lines costs no call per line.

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/Object.h"
-#include "engine/Text.h"
+#include "base/Object.h"
+#include "base/Text.h"
 #include "host/HostServices.h"
 
 class CFrameWnd;

@@ -5,7 +5,7 @@
 // then runs the message loop.
 #pragma once
 
-#include "engine/Object.h"
+#include "base/Object.h"
 #include "host/HostServices.h"
 
 class CFrameWnd;

@@ -6,27 +6,19 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/Text.h"
+
 namespace {
 
-constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
-
-constexpr std::int32_t kSuccess = Code(win::kErrorSuccess);
-constexpr std::int32_t kFileNotFound = Code(win::kErrorFileNotFound);
-constexpr std::int32_t kAccessDenied = Code(win::kErrorAccessDenied);
-constexpr std::int32_t kInvalidHandle = Code(win::kErrorInvalidHandle);
-constexpr std::int32_t kInvalidParameter = Code(win::kErrorInvalidParameter);
-constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
-constexpr std::int32_t kNoMoreItems = Code(win::kErrorNoMoreItems);
+using namespace registry_codes;
 
 constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE";
 constexpr char kCurrentUserName[] = "HKEY_CURRENT_USER";
 
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
 }
@@ -43,7 +35,7 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return segments;
 }
 
-// A name that a .reg line can carry: not empty, on one line.
+// A name that a key can carry: not empty, on one line.
 bool IsUsableKeyName(const std::string& name) {
   return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
 }
@@ -61,7 +53,7 @@ bool IsRootName(const std::string& name) {
 
 std::string Folded(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) c = FoldCase(c);
+  for (char& c : folded) c = LowerAscii(c);
   return folded;
 }
 
@@ -329,7 +321,7 @@ std::int32_t MemoryRegistry::ResolveHandle(win::HKEY handle, Key** key) const {
   }
   const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(handle));
   if (found == handles_.end()) return kInvalidHandle;
-  if (found->second->deleted) return kErrorKeyDeleted;
+  if (found->second->deleted) return kKeyDeleted;
   *key = found->second.get();
   return kSuccess;
 }

@@ -29,8 +29,6 @@
 
 class MemoryRegistry final : public RegistryServices {
  public:
-  static constexpr std::int32_t kErrorKeyDeleted = 1018;
-
   enum class Flavour { kWindows95, kNt };
 
   MemoryRegistry();

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/Text.h"
+
 struct PosixFileSystem::Entry {
   std::uint32_t mode;
   std::uint64_t size;
@@ -28,8 +30,6 @@ constexpr mode_t kNormalMode = 0644;
 constexpr mode_t kReadOnlyMode = 0444;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameNameIgnoringCase(const std::string& a, const char* b) {
   std::size_t i = 0;

@@ -1,6 +1,6 @@
-// The Enum\PCI sweep over the in-memory registry: a tree goes in as .reg
-// text, the keys left afterwards and the registry calls made are compared
-// with what is expected.
+// The Enum\PCI sweep over the in-memory registry: a tree is planted, and the
+// keys left afterwards and the registry calls made are compared with what is
+// expected.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -17,12 +17,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Flavour = MemoryRegistry::Flavour;
 
-constexpr std::int32_t kSuccess = 0;
-constexpr std::int32_t kFileNotFound = 2;
-constexpr std::int32_t kAccessDenied = 5;
-constexpr std::int32_t kInvalidParameter = 87;
-constexpr std::int32_t kNotEnoughMemory = 8;
-constexpr std::int32_t kMoreData = 234;
+using namespace registry_codes;
 
 // Fills every buffer with junk before handing it on, so that a reader that
 // goes past what the host wrote meets bytes that are neither zero nor

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Text.h"
 #include "host/HostServices.h"
 #include "support/TestMachine.h"
 
@@ -68,9 +69,7 @@ std::string Upper(std::string text) {
 }
 
 std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : text) c = LowerAscii(c);
   return text;
 }
 

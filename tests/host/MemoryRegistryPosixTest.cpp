@@ -17,14 +17,7 @@ namespace {
 using ::testing::ElementsAre;
 using Flavour = MemoryRegistry::Flavour;
 
-constexpr std::int32_t kSuccess = 0;
-constexpr std::int32_t kFileNotFound = 2;
-constexpr std::int32_t kAccessDenied = 5;
-constexpr std::int32_t kInvalidHandle = 6;
-constexpr std::int32_t kInvalidParameter = 87;
-constexpr std::int32_t kMoreData = 234;
-constexpr std::int32_t kNoMoreItems = 259;
-constexpr std::int32_t kKeyDeleted = 1018;
+using namespace registry_codes;
 
 const win::HKEY kLocalMachine = win::HkeyLocalMachine();
 

@@ -24,14 +24,7 @@ namespace {
 
 using Family = TestRegistry::Family;
 
-constexpr std::int32_t Code(std::uint32_t error) { return static_cast<std::int32_t>(error); }
-
-constexpr std::int32_t kSuccess = 0;
-constexpr std::int32_t kAccessDenied = Code(win::kErrorAccessDenied);
-constexpr std::int32_t kFileNotFound = Code(win::kErrorFileNotFound);
-constexpr std::int32_t kMoreData = Code(win::kErrorMoreData);
-constexpr std::int32_t kNoMoreItems = Code(win::kErrorNoMoreItems);
-constexpr std::int32_t kKeyDeleted = 1018;
+using namespace registry_codes;
 
 class RegistryContract : public ::testing::TestWithParam<Family> {
  protected:

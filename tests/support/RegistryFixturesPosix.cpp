@@ -2,12 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-constexpr std::int32_t kSuccess = static_cast<std::int32_t>(win::kErrorSuccess);
-constexpr std::int32_t kInvalidHandle = static_cast<std::int32_t>(win::kErrorInvalidHandle);
-
-}  // namespace
+using namespace registry_codes;
 
 void PlantTree(MemoryRegistry& registry, const FixtureTree& tree) {
   registry.Clear();

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "ScratchFolderPosix.h"
 #include "host/posix/PosixHost.h"
 
 class ScratchHost {
@@ -14,11 +15,11 @@ class ScratchHost {
   ScratchHost& operator=(const ScratchHost&) = delete;
 
   // The folder that stands for drive C:.
-  const std::filesystem::path& Root() const { return root_; }
+  const std::filesystem::path& Root() const { return folder_.Path(); }
   PosixHost& Host() { return *host_; }
   MemoryRegistry& Registry() { return host_->Registry(); }
 
  private:
-  std::filesystem::path root_;
+  ScratchFolder folder_;
   std::unique_ptr<PosixHost> host_;
 };
