@@ -141,14 +141,13 @@ struct FILETIME {
 };
 
 // What the file status query gives: the low 32 bits of the size, the
-// attributes, and the times as whole seconds of local calendar time
-// (0 where the file system keeps no such time).
+// attributes, and the times that rank backups, as whole seconds of local
+// calendar time (0 where the file system keeps no such time).
 struct FileStatus {
   std::uint32_t size;
   std::uint32_t attributes;
   std::int32_t creationTime;
   std::int32_t lastWriteTime;
-  std::int32_t lastAccessTime;
 };
 
 // Restart.

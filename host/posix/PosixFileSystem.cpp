@@ -18,7 +18,6 @@ struct PosixFileSystem::Entry {
   FileId id;
   std::int64_t birthTime;  // 0 when the file system keeps none
   std::int64_t lastWriteTime;
-  std::int64_t lastAccessTime;
 
   bool IsDirectory() const { return S_ISDIR(mode); }
   bool IsReadOnly() const { return (mode & 0222) == 0; }
@@ -174,7 +173,6 @@ bool PosixFileSystem::QueryFileStatus(const char* path, win::FileStatus* status)
   status->size = static_cast<std::uint32_t>(entry->size);
   status->attributes = attributes == 0 ? win::kFileAttributeNormal : attributes;
   status->lastWriteTime = Seconds(entry->lastWriteTime);
-  status->lastAccessTime = Seconds(entry->lastAccessTime);
   switch (creationTimeSource_) {
     case CreationTimeSource::kBirthTime:
       status->creationTime =
@@ -360,8 +358,7 @@ std::optional<PosixFileSystem::Entry> PosixFileSystem::Inspect(const std::string
                info.stx_size,
                FileId{DeviceOf(info), info.stx_ino},
                hasBirthTime ? info.stx_btime.tv_sec : 0,
-               info.stx_mtime.tv_sec,
-               info.stx_atime.tv_sec};
+               info.stx_mtime.tv_sec};
 }
 
 // Win32's sharing rule: every open handle of the file must share what the

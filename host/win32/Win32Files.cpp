@@ -125,7 +125,6 @@ bool Win32Files::QueryFileStatus(const char* path, win::FileStatus* status) {
   status->attributes = found.dwFileAttributes;
   status->creationTime = LocalSeconds(found.ftCreationTime);
   status->lastWriteTime = LocalSeconds(found.ftLastWriteTime);
-  status->lastAccessTime = LocalSeconds(found.ftLastAccessTime);
   return true;
 }
 
