@@ -22,9 +22,10 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The shared Wine tooling: tests/winetools.
+sys.path.insert(0, str(ROOT / "tests"))
 
-from wineenv import BUILDS, Template, XServer, windows_path, wine_version  # noqa: E402
+from winetools.wineenv import BUILDS, Template, XServer, windows_path, wine_version  # noqa: E402
 
 PROGRAM = "txinfupd.exe"
 MINIMAL = "minimal_box.exe"

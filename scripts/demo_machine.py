@@ -21,12 +21,13 @@ import zlib
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+# The shared Wine tooling (tests/winetools) and the end-to-end suite's cases.
+sys.path.insert(0, str(ROOT / "tests"))
 
-import cases  # noqa: E402
-import pictures  # noqa: E402
-from machine import Machine, Tools  # noqa: E402
-from wineenv import I686, X86_64, Template, XServer, runs_32bit_programs  # noqa: E402
+from e2e import cases  # noqa: E402
+from winetools import pictures  # noqa: E402
+from winetools.machine import Machine, Tools  # noqa: E402
+from winetools.wineenv import I686, X86_64, Template, XServer, runs_32bit_programs  # noqa: E402
 
 # Wine's version setting for each host the demo offers.
 HOSTS = {

@@ -19,7 +19,7 @@ import subprocess
 import time
 from pathlib import Path
 
-from wineenv import ROOT, WineError
+from winetools.wineenv import ROOT, WineError
 
 GUEST_FOLDER = ROOT / "build" / "guest"
 SUITE = "bookworm"

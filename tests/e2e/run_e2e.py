@@ -30,13 +30,14 @@ from concurrent.futures import ThreadPoolExecutor
 from dataclasses import dataclass
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+# The shared Wine tooling is the package tests/winetools.
+sys.path.insert(1, str(Path(__file__).resolve().parents[1]))
 
 import cases as catalogue  # noqa: E402
-import pictures  # noqa: E402
 from guest import GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun  # noqa: E402
-from machine import Machine, Tools, exported_form  # noqa: E402
-from wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
+from winetools import pictures  # noqa: E402
+from winetools.machine import Machine, Tools, exported_form  # noqa: E402
+from winetools.wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
                      WineError, XServer, emulates_i686)
 
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
@@ -444,7 +445,7 @@ def guest_files(jobs, floppy):
     """The job's files, as the repository lays them out: the suite, the i686
     programs and, for the floppy's case, the floppy."""
     files = {Path("repo") / path.relative_to(ROOT): path
-             for path in (ROOT / "tests" / "e2e").rglob("*")
+             for folder in ("e2e", "winetools") for path in (ROOT / "tests" / folder).rglob("*")
              if path.is_file() and "__pycache__" not in path.parts}
     for job in jobs:
         for tool in (job.subject.tools.pilot, I686.output / "txinfupd.exe"):

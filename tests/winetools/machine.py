@@ -8,8 +8,8 @@ import shutil
 import time
 from pathlib import Path
 
-import pictures
-from wineenv import SLOWDOWN, WineError, registry_string, windows_path
+from . import pictures
+from .wineenv import SLOWDOWN, WineError, registry_string, windows_path
 
 ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
 OUR_STEMS = ("mshdc.", "machine.", "usb.")
