@@ -1,7 +1,7 @@
 #include "app/BannerFrame.h"
 
-#include "engine/ScriptStrings.h"
 #include "base/Text.h"
+#include "engine/ScriptStrings.h"
 #include "resources/resource.h"
 
 namespace {

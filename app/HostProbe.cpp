@@ -3,8 +3,8 @@
 #include <new>
 
 #include "app/BoxTexts.h"
-#include "engine/InfUpdater.h"
 #include "base/Text.h"
+#include "engine/InfUpdater.h"
 #include "resources/resource.h"
 
 namespace {

@@ -354,11 +354,8 @@ std::optional<PosixFileSystem::Entry> PosixFileSystem::Inspect(const std::string
     return std::nullopt;
   }
   const bool hasBirthTime = (info.stx_mask & STATX_BTIME) != 0;
-  return Entry{info.stx_mode,
-               info.stx_size,
-               FileId{DeviceOf(info), info.stx_ino},
-               hasBirthTime ? info.stx_btime.tv_sec : 0,
-               info.stx_mtime.tv_sec};
+  return Entry{info.stx_mode, info.stx_size, FileId{DeviceOf(info), info.stx_ino},
+               hasBirthTime ? info.stx_btime.tv_sec : 0, info.stx_mtime.tv_sec};
 }
 
 // Win32's sharing rule: every open handle of the file must share what the
