@@ -32,23 +32,25 @@ bool HostFileFloor(HostServices& host, const StockInf& file) {
   const std::string backup = kInfDir + Stem(file.name) + "OR0";
   std::string text(file.bytes.size() + 1, '\0');
   std::uint32_t read = 0;
-  win::HANDLE handle = host.files.CreateFileA(path.c_str(), win::kGenericRead, 0, win::kOpenExisting,
-                                        win::kFileAttributeNormal);
+  win::HANDLE handle = host.files.CreateFileA(path.c_str(), win::kGenericRead, 0,
+                                              win::kOpenExisting, win::kFileAttributeNormal);
   if (handle == win::InvalidHandleValue()) return false;
   const bool whole =
       host.files.ReadFile(handle, text.data(), static_cast<std::uint32_t>(text.size()), &read);
   if (!host.files.CloseHandle(handle) || !whole || read != file.bytes.size()) return false;
   text.resize(read);
   handle = host.files.CreateFileA(temp.c_str(), win::kGenericWrite, 0, win::kCreateAlways,
-                            win::kFileAttributeNormal);
+                                  win::kFileAttributeNormal);
   if (handle == win::InvalidHandleValue()) return false;
   const bool written = WriteByLines(text, [&](const char* bytes, std::size_t count) {
     std::uint32_t done = 0;
-    return host.files.WriteFile(handle, bytes, static_cast<std::uint32_t>(count), &done) && done == count;
+    return host.files.WriteFile(handle, bytes, static_cast<std::uint32_t>(count), &done) &&
+           done == count;
   });
   const bool flushed = written && host.files.FlushFileBuffers(handle);
   if (!host.files.CloseHandle(handle) || !flushed) return false;
-  return host.files.MoveFileA(path.c_str(), backup.c_str()) && host.files.MoveFileA(temp.c_str(), path.c_str());
+  return host.files.MoveFileA(path.c_str(), backup.c_str()) &&
+         host.files.MoveFileA(temp.c_str(), path.c_str());
 }
 
 bool RawFileFloor(const std::filesystem::path& infDir, const StockInf& file, bool flush) {
