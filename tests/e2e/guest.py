@@ -81,7 +81,6 @@ def retried(attempts, step):
             if attempt == attempts:
                 raise
             time.sleep(10 * attempt)
-    return None
 
 
 class GuestImage:

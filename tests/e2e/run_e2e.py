@@ -491,31 +491,35 @@ def guest_outcomes(text, jobs):
 
 
 def run_guest(jobs, floppy):
-    """Runs the jobs in one boot of the guest; gives their outcomes and
-    writes them to GUEST_RESULTS."""
+    """Runs the jobs whose subjects are there in one boot of the guest; gives
+    their outcomes and writes them to GUEST_RESULTS."""
     GUEST_FOLDER.mkdir(parents=True, exist_ok=True)
     GUEST_RESULTS.unlink(missing_ok=True)
-    started = time.monotonic()
-    with open(GUEST_FOLDER / "guest.log", "w") as log:
-        image = GuestImage().ensure(log)
-        prepared = time.monotonic()
-        run = GuestRun(image)
-        run.prepare(guest_files(jobs, floppy), guest_command(jobs))
-        out = run.boot(log, GUEST_TIMEOUT)
-    text = (out / "e2e.log").read_text(errors="replace") if (out / "e2e.log").exists() else ""
-    outcomes = guest_outcomes(text, jobs)
-    print(f"guest: disk ready in {prepared - started:.0f} s, one boot for {len(jobs)} cases in "
-          f"{time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
+    ready = [job for job in jobs if not job.subject.missing]
+    outcomes = {}
+    if ready:
+        started = time.monotonic()
+        with open(GUEST_FOLDER / "guest.log", "w") as log:
+            image = GuestImage().ensure(log)
+            prepared = time.monotonic()
+            run = GuestRun(image)
+            run.prepare(guest_files(ready, floppy), guest_command(ready))
+            out = run.boot(log, GUEST_TIMEOUT)
+        log_file = out / "e2e.log"
+        outcomes = guest_outcomes(log_file.read_text(errors="replace")
+                                  if log_file.exists() else "", ready)
+        print(f"guest: disk ready in {prepared - started:.0f} s, one boot for {len(ready)} "
+              f"cases in {time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
     GUEST_RESULTS.write_text(json.dumps(outcomes, indent=1))
     return outcomes
 
 
 def emulated_outcomes(jobs, args):
     """Whether each emulated job passed, with its lines printed: from the
-    guest's results file when one is named, else from a boot of the guest
-    now. A case without a result failed."""
+    results of the guest's last boot (--from-guest), else from a boot now.
+    A case without a result failed."""
     try:
-        outcomes = (json.loads(Path(args.guest_results).read_text()) if args.guest_results
+        outcomes = (json.loads(GUEST_RESULTS.read_text()) if args.from_guest
                     else run_guest(jobs, args.floppy))
     except (OSError, ValueError, WineError, subprocess.SubprocessError) as error:
         print(f"the guest gave no results: {error}", flush=True)
@@ -524,7 +528,8 @@ def emulated_outcomes(jobs, args):
     for job in jobs:
         outcome = outcomes.get(job.name)
         if outcome is None:
-            print(f"FAIL {job.name}: the guest reported no result (see {GUEST_FOLDER})", flush=True)
+            why = job.subject.missing or f"the guest reported no result (see {GUEST_FOLDER})"
+            print(f"FAIL {job.name}: {why}", flush=True)
         else:
             print("\n".join(outcome["lines"]), flush=True)
         passed.append(bool(outcome and outcome["passed"]))
@@ -535,20 +540,17 @@ def run_jobs(jobs, args):
     """Runs the jobs, those of emulated subjects in the guest, and prints the
     counts."""
     local = [job for job in jobs if not job.subject.emulated]
-    emulated = [job for job in jobs if job.subject.emulated and not job.subject.missing]
-    missing = [job for job in jobs if job.subject.emulated and job.subject.missing]
+    emulated = [job for job in jobs if job.subject.emulated]
     suite = Suite(args.work, args.keep, args.timings)
     started = time.monotonic()
-    outcomes = {}
-    if emulated:
-        outcomes.update(zip((job.name for job in emulated), emulated_outcomes(emulated, args)))
+    outcomes = dict(zip((job.name for job in emulated), emulated_outcomes(emulated, args)))
     try:
-        local_outcomes = run_all(suite, local + missing,
-                                 max(1, min(args.jobs, len(local) + len(missing))))
+        local_outcomes = (run_all(suite, local, max(1, min(args.jobs, len(local))))
+                          if local else [])
     except Exception as error:
         print(f"the suite could not start: {error}")
-        local_outcomes = [False] * (len(local) + len(missing))
-    outcomes.update(zip((job.name for job in local + missing), local_outcomes))
+        local_outcomes = [False] * len(local)
+    outcomes.update(zip((job.name for job in local), local_outcomes))
     ordered = [outcomes[job.name] for job in jobs]
     report(jobs, ordered, time.monotonic() - started)
     return 0 if all(ordered) else 1
@@ -571,19 +573,16 @@ def guest_run(jobs, args):
     if not emulated:
         print("no case runs in the guest here: this machine runs 32-bit programs")
         return 0
-    ready = [job for job in emulated if not job.subject.missing]
-    for job in emulated:
-        if job.subject.missing:
-            print(f"{job.name}: {job.subject.missing}")
     try:
-        outcomes = run_guest(ready, args.floppy)
+        outcomes = run_guest(emulated, args.floppy)
     except (OSError, WineError, subprocess.SubprocessError) as error:
         print(f"the guest run failed: {error}")
         return 1
-    unreported = [job.name for job in ready if job.name not in outcomes]
+    unreported = [f"{job.name} ({job.subject.missing or 'no result'})"
+                  for job in emulated if job.name not in outcomes]
     print(f"{len(outcomes)} cases reported by the guest"
           + (f"; none for {unreported}" if unreported else ""))
-    return 1 if unreported or len(ready) < len(emulated) else 0
+    return 1 if unreported else 0
 
 
 def parse_arguments():
@@ -601,8 +600,8 @@ def parse_arguments():
                         help="list the names of the runs, case and build, one per line")
     parser.add_argument("--guest-run", action="store_true",
                         help="only boot the guest for the emulated cases and keep their results")
-    parser.add_argument("--guest-results", help="take the emulated cases' results from this "
-                        f"file, which --guest-run writes ({GUEST_RESULTS})")
+    parser.add_argument("--from-guest", action="store_true", help="take the emulated cases' "
+                        f"results from the last --guest-run ({GUEST_RESULTS})")
     parser.add_argument("cases", nargs="*", help="names of cases to run, with or without the "
                         "build in brackets (default: all)")
     return parser.parse_args()

@@ -24,7 +24,8 @@ WINESERVER = "/usr/lib/wine/wineserver"
 E2E_FOLDER = ROOT / "build" / "e2e"
 SCREEN = "1024x768x24"
 # How many times slower than here Wine runs where the suite runs (the PC
-# emulator's guest sets it): every wait of the suite is stretched by it.
+# emulator's guest sets it): the suite's own waits for Wine, its programs and
+# X are stretched by it (the box pilot keeps its own).
 SLOWDOWN = float(os.environ.get("TXINFUPD_E2E_SLOWDOWN", "1"))
 
 # No Mono or Gecko installers: their download dialogs would be boxes too.
