@@ -9,8 +9,8 @@ versions) and reused while its recipe stays the same. Each run boots it once
 from its own kernel and initial RAM disk, without the guest's init system,
 runs every case asked for in that one boot, and powers off. Files go in and
 come back through a second disk, an ext4 image filled with mkfs.ext4 -d and
-read back with debugfs: nothing is mounted on this machine, whose kernel
-may have no loop devices."""
+read back with debugfs: no disk image is mounted on this machine, whose
+kernel may have no loop devices or vfat."""
 
 import hashlib
 import os
@@ -108,7 +108,6 @@ class GuestImage:
         self.folder.mkdir(parents=True, exist_ok=True)
         self.stamp_file.unlink(missing_ok=True)
         root = self.folder / "root"
-        shutil.rmtree(root, ignore_errors=True)
         started = time.monotonic()
         retried(3, lambda: self.bootstrap(root, log))
         retried(3, lambda: self.add_i386(root, log))

@@ -543,7 +543,8 @@ def run_jobs(jobs, args):
     emulated = [job for job in jobs if job.subject.emulated]
     suite = Suite(args.work, args.keep, args.timings)
     started = time.monotonic()
-    outcomes = dict(zip((job.name for job in emulated), emulated_outcomes(emulated, args)))
+    outcomes = (dict(zip((job.name for job in emulated), emulated_outcomes(emulated, args)))
+                if emulated else {})
     try:
         local_outcomes = (run_all(suite, local, max(1, min(args.jobs, len(local))))
                           if local else [])
