@@ -1,7 +1,8 @@
 // The files of the host: the Windows directory, the status of a name, and
 // reading, writing, moving and deleting whole files through handles. Each
 // operation keeps the shape, arguments and results of the Win32 call it
-// stands for; GetLastError tells why the last one failed.
+// stands for. The updater tells no failure from another, so no error code
+// is offered.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,6 @@
 
 class FileServices {
  public:
-  virtual std::uint32_t GetLastError() = 0;
   virtual std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) = 0;
   // Stands for GetFullPathNameA, GetVolumeInformationA, FindFirstFileA and
   // FindClose on one name; fails when any of them does.

@@ -15,8 +15,6 @@
 struct PosixFileSystem::Entry {
   std::uint32_t mode;
   std::uint64_t size;
-  FileId id;
-  std::int64_t birthTime;  // 0 when the file system keeps none
   std::int64_t lastWriteTime;
 
   bool IsDirectory() const { return S_ISDIR(mode); }
@@ -75,33 +73,6 @@ std::string FindSpelling(const std::string& folder, const std::string& name) {
   return *std::min_element(matches.begin(), matches.end());
 }
 
-std::uint32_t ErrorFromErrno(int error) {
-  switch (error) {
-    case ENOENT:
-      return win::kErrorFileNotFound;
-    case ENOTDIR:
-      return win::kErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-      return win::kErrorAccessDenied;
-    case EBADF:
-      return win::kErrorInvalidHandle;
-    case ENOMEM:
-      return win::kErrorNotEnoughMemory;
-    case ENOSPC:
-    case EDQUOT:
-      return win::kErrorDiskFull;
-    case EEXIST:
-      return win::kErrorAlreadyExists;
-    case ENAMETOOLONG:
-      return PosixFileSystem::kErrorFilenameExcedRange;
-    default:
-      return PosixFileSystem::kErrorGenFailure;
-  }
-}
-
 int OpenFlags(std::uint32_t access) {
   const bool reads = (access & win::kGenericRead) != 0;
   const bool writes = (access & win::kGenericWrite) != 0;
@@ -113,12 +84,6 @@ int OpenFlags(std::uint32_t access) {
 // signed 32-bit count must.
 std::int32_t Seconds(std::int64_t seconds) { return static_cast<std::int32_t>(seconds); }
 
-std::uint64_t DeviceOf(const struct statx& info) {
-  return (std::uint64_t{info.stx_dev_major} << 32) | info.stx_dev_minor;
-}
-
-win::HANDLE HandleFromValue(std::uintptr_t value) { return reinterpret_cast<win::HANDLE>(value); }
-
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(const std::string& root) : root_(root) {}
@@ -127,45 +92,29 @@ PosixFileSystem::~PosixFileSystem() {
   for (const auto& [value, file] : handles_) close(file.descriptor);
 }
 
-void PosixFileSystem::SetWindowsDirectory(const std::string& directory) {
-  windowsDirectory_ = directory;
-}
-
-void PosixFileSystem::SetCreationTimeSource(CreationTimeSource source) {
-  creationTimeSource_ = source;
-}
-
 bool PosixFileSystem::SetReadOnly(const char* path, bool readOnly) {
   const auto real = MapPath(path);
-  if (!real) return false;
-  const auto entry = Inspect(*real);
+  const auto entry = real ? Inspect(*real) : std::nullopt;
   if (!entry) return false;
   const mode_t permissions = entry->mode & 07777;
   const mode_t mode = readOnly ? permissions & ~mode_t{0222} : permissions | S_IWUSR;
-  if (chmod(real->c_str(), mode) != 0) return FailFromErrno();
-  return true;
+  return chmod(real->c_str(), mode) == 0;
 }
-
-std::uint32_t PosixFileSystem::GetLastError() { return lastError_; }
 
 // Win32's result rules: the length without the terminator when the text
 // fits, otherwise the size needed with the terminator and the buffer as it
-// was; 0 when the query fails.
+// was.
 std::uint32_t PosixFileSystem::GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
-  if (windowsDirectory_.empty()) {
-    Fail(win::kErrorPathNotFound);
-    return 0;
-  }
-  const auto length = static_cast<std::uint32_t>(windowsDirectory_.size());
-  if (buffer == nullptr || size <= length) return length + 1;
-  std::memcpy(buffer, windowsDirectory_.c_str(), length + 1);
-  return length;
+  static constexpr char kWindowsDirectory[] = "C:\\WINDOWS";
+  constexpr std::uint32_t kLength = sizeof kWindowsDirectory - 1;
+  if (buffer == nullptr || size <= kLength) return kLength + 1;
+  std::memcpy(buffer, kWindowsDirectory, kLength + 1);
+  return kLength;
 }
 
 bool PosixFileSystem::QueryFileStatus(const char* path, win::FileStatus* status) {
   const auto real = MapPath(path);
-  if (!real) return false;
-  const auto entry = Inspect(*real);
+  const auto entry = real ? Inspect(*real) : std::nullopt;
   if (!entry) return false;
   std::uint32_t attributes = 0;
   if (entry->IsReadOnly()) attributes |= win::kFileAttributeReadonly;
@@ -173,83 +122,51 @@ bool PosixFileSystem::QueryFileStatus(const char* path, win::FileStatus* status)
   status->size = static_cast<std::uint32_t>(entry->size);
   status->attributes = attributes == 0 ? win::kFileAttributeNormal : attributes;
   status->lastWriteTime = Seconds(entry->lastWriteTime);
-  switch (creationTimeSource_) {
-    case CreationTimeSource::kBirthTime:
-      status->creationTime =
-          Seconds(entry->birthTime != 0 ? entry->birthTime : entry->lastWriteTime);
-      break;
-    case CreationTimeSource::kLastWriteTime:
-      status->creationTime = Seconds(entry->lastWriteTime);
-      break;
-    case CreationTimeSource::kNone:
-      status->creationTime = 0;
-      break;
-  }
+  status->creationTime = status->lastWriteTime;
   return true;
 }
 
+// Sharing is not kept: the updater opens every file alone.
 win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
-                                         std::uint32_t shareMode, std::uint32_t disposition,
+                                         std::uint32_t /*shareMode*/, std::uint32_t disposition,
                                          std::uint32_t attributes) {
   const win::HANDLE failed = win::InvalidHandleValue();
   const bool createsNew = disposition == win::kCreateNew;
   const bool creates = createsNew || disposition == win::kCreateAlways;
-  if (!creates && disposition != win::kOpenExisting) {
-    Fail(win::kErrorInvalidParameter);
-    return failed;
-  }
+  if (!creates && disposition != win::kOpenExisting) return failed;
   const auto real = MapPath(path);
   if (!real) return failed;
-  const auto entry = Inspect(*real);
-  if (!entry && (!creates || lastError_ != win::kErrorFileNotFound)) return failed;
-  if (entry && createsNew) {
-    Fail(win::kErrorFileExists);
-    return failed;
-  }
-  if (entry) {
+  if (const auto entry = Inspect(*real)) {
     const bool writes = creates || (access & win::kGenericWrite) != 0;
-    if (entry->IsDirectory() || (writes && entry->IsReadOnly())) {
-      Fail(win::kErrorAccessDenied);
-      return failed;
-    }
-    if (!SharingAllows(entry->id, access, shareMode)) {
-      Fail(win::kErrorSharingViolation);
-      return failed;
-    }
+    if (createsNew || entry->IsDirectory() || (writes && entry->IsReadOnly())) return failed;
   }
   const int flags = OpenFlags(access) | O_CLOEXEC | (createsNew ? O_CREAT | O_EXCL : 0) |
                     (creates && !createsNew ? O_CREAT | O_TRUNC : 0);
   const int descriptor = open(real->c_str(), flags, kNormalMode);
-  if (descriptor < 0) {
-    FailFromErrno();
-    return failed;
-  }
+  if (descriptor < 0) return failed;
   const mode_t mode = (attributes & win::kFileAttributeReadonly) ? kReadOnlyMode : kNormalMode;
-  struct statx opened {};
-  if ((creates && fchmod(descriptor, mode) != 0) ||
-      statx(descriptor, "", AT_EMPTY_PATH, STATX_INO, &opened) != 0) {
-    FailFromErrno();
+  if (creates && fchmod(descriptor, mode) != 0) {
     close(descriptor);
     return failed;
   }
-  const FileId id{DeviceOf(opened), opened.stx_ino};
-  // Win32 reports whether CREATE_ALWAYS met an existing file even on success.
-  if (creates) lastError_ = entry ? win::kErrorAlreadyExists : win::kErrorSuccess;
-  return Register(OpenFile{descriptor, id, access, shareMode});
+  const std::uintptr_t value = nextHandle_;
+  // Handle values are never reused, so a handle closed twice stays invalid.
+  nextHandle_ += 4;
+  handles_.emplace(value, OpenFile{descriptor, access});
+  return reinterpret_cast<win::HANDLE>(value);
 }
 
 bool PosixFileSystem::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
                                std::uint32_t* read) {
   OpenFile* open = Find(file);
-  if (open == nullptr) return false;
-  if (read == nullptr) return Fail(win::kErrorInvalidParameter);
+  if (open == nullptr || read == nullptr) return false;
   *read = 0;
-  if ((open->access & win::kGenericRead) == 0) return Fail(win::kErrorAccessDenied);
+  if ((open->access & win::kGenericRead) == 0) return false;
   auto* bytes = static_cast<char*>(buffer);
   while (*read < toRead) {
     const ssize_t moved = ::read(open->descriptor, bytes + *read, toRead - *read);
     if (moved < 0 && errno == EINTR) continue;
-    if (moved < 0) return FailFromErrno();
+    if (moved < 0) return false;
     if (moved == 0) break;
     *read += static_cast<std::uint32_t>(moved);
   }
@@ -259,16 +176,14 @@ bool PosixFileSystem::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toR
 bool PosixFileSystem::WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
                                 std::uint32_t* written) {
   OpenFile* open = Find(file);
-  if (open == nullptr) return false;
-  if (written == nullptr) return Fail(win::kErrorInvalidParameter);
+  if (open == nullptr || written == nullptr) return false;
   *written = 0;
-  if ((open->access & win::kGenericWrite) == 0) return Fail(win::kErrorAccessDenied);
+  if ((open->access & win::kGenericWrite) == 0) return false;
   const auto* bytes = static_cast<const char*>(buffer);
   while (*written < toWrite) {
     const ssize_t moved = ::write(open->descriptor, bytes + *written, toWrite - *written);
     if (moved < 0 && errno == EINTR) continue;
-    if (moved < 0) return FailFromErrno();
-    if (moved == 0) return Fail(win::kErrorDiskFull);
+    if (moved <= 0) return false;
     *written += static_cast<std::uint32_t>(moved);
   }
   return true;
@@ -276,10 +191,8 @@ bool PosixFileSystem::WriteFile(win::HANDLE file, const void* buffer, std::uint3
 
 bool PosixFileSystem::FlushFileBuffers(win::HANDLE file) {
   OpenFile* open = Find(file);
-  if (open == nullptr) return false;
-  if ((open->access & win::kGenericWrite) == 0) return Fail(win::kErrorAccessDenied);
-  if (fsync(open->descriptor) != 0) return FailFromErrno();
-  return true;
+  return open != nullptr && (open->access & win::kGenericWrite) != 0 &&
+         fsync(open->descriptor) == 0;
 }
 
 bool PosixFileSystem::CloseHandle(win::HANDLE handle) {
@@ -287,118 +200,50 @@ bool PosixFileSystem::CloseHandle(win::HANDLE handle) {
   if (open == nullptr) return false;
   const int descriptor = open->descriptor;
   handles_.erase(reinterpret_cast<std::uintptr_t>(handle));
-  if (close(descriptor) != 0) return FailFromErrno();
-  return true;
+  return close(descriptor) == 0;
 }
 
 bool PosixFileSystem::MoveFileA(const char* existing, const char* target) {
   const auto from = MapPath(existing);
-  if (!from) return false;
   const auto to = MapPath(target);
-  if (!to) return false;
-  const auto source = Inspect(*from);
-  if (!source) return false;
-  if (Inspect(*to)) return Fail(win::kErrorAlreadyExists);
-  if (lastError_ != win::kErrorFileNotFound) return false;
-  if (HeldWithoutDeleteSharing(source->id)) return Fail(win::kErrorSharingViolation);
-  if (rename(from->c_str(), to->c_str()) != 0) return FailFromErrno();
-  return true;
+  if (!from || !to || !Inspect(*from) || Inspect(*to)) return false;
+  return rename(from->c_str(), to->c_str()) == 0;
 }
 
 bool PosixFileSystem::DeleteFileA(const char* path) {
   const auto real = MapPath(path);
-  if (!real) return false;
-  const auto entry = Inspect(*real);
-  if (!entry) return false;
-  if (entry->IsDirectory() || entry->IsReadOnly()) return Fail(win::kErrorAccessDenied);
-  if (HeldWithoutDeleteSharing(entry->id)) return Fail(win::kErrorSharingViolation);
-  if (unlink(real->c_str()) != 0) return FailFromErrno();
-  return true;
+  const auto entry = real ? Inspect(*real) : std::nullopt;
+  if (!entry || entry->IsDirectory() || entry->IsReadOnly()) return false;
+  return unlink(real->c_str()) == 0;
 }
 
 // The real path of a Windows path: every folder on the way must exist, and
 // each name takes the spelling it has on disk.
-std::optional<std::string> PosixFileSystem::MapPath(const char* path) {
-  if (path == nullptr) {
-    Fail(win::kErrorInvalidParameter);
-    return std::nullopt;
-  }
-  if (std::strlen(path) >= win::kMaxPath) {
-    Fail(kErrorFilenameExcedRange);
-    return std::nullopt;
-  }
+std::optional<std::string> PosixFileSystem::MapPath(const char* path) const {
+  if (path == nullptr || std::strlen(path) >= win::kMaxPath) return std::nullopt;
   const auto names = SplitDrivePath(path);
-  if (!names) {
-    Fail(win::kErrorPathNotFound);
-    return std::nullopt;
-  }
+  if (!names) return std::nullopt;
   std::string real = root_;
   for (std::size_t i = 0; i < names->size(); ++i) {
     const bool isFolder = i + 1 < names->size();
     real += '/' + FindSpelling(real, (*names)[i]);
     struct stat folder {};
     if (isFolder && (stat(real.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))) {
-      Fail(win::kErrorPathNotFound);
       return std::nullopt;
     }
   }
   return real;
 }
 
-// What the file system knows of an entry; nothing (and the matching last
-// error) when there is no entry of that name.
+// What the file system knows of an entry; nothing when there is no entry of
+// that name.
 std::optional<PosixFileSystem::Entry> PosixFileSystem::Inspect(const std::string& realPath) {
-  struct statx info {};
-  if (statx(AT_FDCWD, realPath.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
-    FailFromErrno();
-    return std::nullopt;
-  }
-  const bool hasBirthTime = (info.stx_mask & STATX_BTIME) != 0;
-  return Entry{info.stx_mode, info.stx_size, FileId{DeviceOf(info), info.stx_ino},
-               hasBirthTime ? info.stx_btime.tv_sec : 0, info.stx_mtime.tv_sec};
-}
-
-// Win32's sharing rule: every open handle of the file must share what the
-// new access needs, and the new open must share what those handles hold.
-bool PosixFileSystem::SharingAllows(const FileId& id, std::uint32_t access,
-                                    std::uint32_t shareMode) const {
-  const auto conflicts = [](std::uint32_t heldAccess, std::uint32_t share) {
-    return ((heldAccess & win::kGenericRead) && !(share & kFileShareRead)) ||
-           ((heldAccess & win::kGenericWrite) && !(share & kFileShareWrite));
-  };
-  for (const auto& [value, file] : handles_) {
-    if (!(file.id == id)) continue;
-    if (conflicts(access, file.shareMode) || conflicts(file.access, shareMode)) return false;
-  }
-  return true;
-}
-
-// A move or delete needs every open handle of the file to share deletion.
-bool PosixFileSystem::HeldWithoutDeleteSharing(const FileId& id) const {
-  for (const auto& [value, file] : handles_) {
-    if (file.id == id && !(file.shareMode & kFileShareDelete)) return true;
-  }
-  return false;
+  struct stat info {};
+  if (stat(realPath.c_str(), &info) != 0) return std::nullopt;
+  return Entry{info.st_mode, static_cast<std::uint64_t>(info.st_size), info.st_mtime};
 }
 
 PosixFileSystem::OpenFile* PosixFileSystem::Find(win::HANDLE handle) {
   const auto found = handles_.find(reinterpret_cast<std::uintptr_t>(handle));
-  if (found != handles_.end()) return &found->second;
-  Fail(win::kErrorInvalidHandle);
-  return nullptr;
+  return found == handles_.end() ? nullptr : &found->second;
 }
-
-// Handle values are never reused, so a handle closed twice stays invalid.
-win::HANDLE PosixFileSystem::Register(const OpenFile& file) {
-  const std::uintptr_t value = nextHandle_;
-  nextHandle_ += 4;
-  handles_.emplace(value, file);
-  return HandleFromValue(value);
-}
-
-bool PosixFileSystem::Fail(std::uint32_t error) {
-  lastError_ = error;
-  return false;
-}
-
-bool PosixFileSystem::FailFromErrno() { return Fail(ErrorFromErrno(errno)); }

@@ -4,15 +4,14 @@
 // case against the entries that exist, as on FAT; a name that does not exist
 // yet keeps the letters given, so a new file gets them.
 //
-// The Win32 rules that the updater meets are kept: paths off drive C: fail
-// with ERROR_PATH_NOT_FOUND, paths of 260 characters or more with
-// ERROR_FILENAME_EXCED_RANGE; a file opened without sharing cannot be opened,
-// moved or deleted again until its handle is closed (ERROR_SHARING_VIOLATION);
-// a read-only file (no write permission bits) cannot be opened to write,
-// created over or deleted (ERROR_ACCESS_DENIED), whoever runs the process;
-// a move never replaces an existing file (ERROR_ALREADY_EXISTS). Only the
+// The Win32 rules that the updater meets are kept: paths off drive C: and
+// paths of 260 characters or more fail; a read-only file (no write
+// permission bits) cannot be opened to write, created over or deleted,
+// whoever runs the process; a move never replaces an existing file. Only the
 // OPEN_EXISTING, CREATE_ALWAYS and CREATE_NEW dispositions are offered;
-// CREATE_NEW refuses a name that is taken (ERROR_FILE_EXISTS).
+// CREATE_NEW refuses a name that is taken. The creation time of a status is
+// the last-write time: Linux keeps a birth time that cannot be set, and
+// tests that arrange file ages set the write time.
 #pragma once
 
 #include <cstdint>
@@ -24,30 +23,14 @@
 
 class PosixFileSystem final : public FileServices {
  public:
-  // Where the creation time of the file status comes from. FAT and NTFS keep
-  // one that can be set; Linux keeps a birth time that cannot, so tests that
-  // arrange file ages ask for the last-write time instead, as Wine gives it.
-  enum class CreationTimeSource { kBirthTime, kLastWriteTime, kNone };
-
-  static constexpr std::uint32_t kFileShareRead = 0x1;
-  static constexpr std::uint32_t kFileShareWrite = 0x2;
-  static constexpr std::uint32_t kFileShareDelete = 0x4;
-  static constexpr std::uint32_t kErrorGenFailure = 31;
-  static constexpr std::uint32_t kErrorFilenameExcedRange = 206;
-
   explicit PosixFileSystem(const std::string& root);
   ~PosixFileSystem();
   PosixFileSystem(const PosixFileSystem&) = delete;
   PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
-  // "C:\WINDOWS" unless set; an empty directory makes the query fail.
-  void SetWindowsDirectory(const std::string& directory);
-  // kBirthTime (falling back to the last-write time) unless set.
-  void SetCreationTimeSource(CreationTimeSource source);
   // Sets or clears the read-only attribute, as SetFileAttributesA would.
   bool SetReadOnly(const char* path, bool readOnly);
 
-  std::uint32_t GetLastError() override;
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
   bool QueryFileStatus(const char* path, win::FileStatus* status) override;
   win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
@@ -61,33 +44,17 @@ class PosixFileSystem final : public FileServices {
   bool DeleteFileA(const char* path) override;
 
  private:
-  // A file as the sharing rules see it.
-  struct FileId {
-    std::uint64_t device;
-    std::uint64_t inode;
-    bool operator==(const FileId&) const = default;
-  };
   struct OpenFile {
     int descriptor;
-    FileId id;
     std::uint32_t access;
-    std::uint32_t shareMode;
   };
   struct Entry;
 
-  std::optional<std::string> MapPath(const char* path);
-  std::optional<Entry> Inspect(const std::string& realPath);
-  bool SharingAllows(const FileId& id, std::uint32_t access, std::uint32_t shareMode) const;
-  bool HeldWithoutDeleteSharing(const FileId& id) const;
+  std::optional<std::string> MapPath(const char* path) const;
+  static std::optional<Entry> Inspect(const std::string& realPath);
   OpenFile* Find(win::HANDLE handle);
-  win::HANDLE Register(const OpenFile& file);
-  bool Fail(std::uint32_t error);
-  bool FailFromErrno();
 
   std::string root_;
-  std::string windowsDirectory_ = "C:\\WINDOWS";
-  CreationTimeSource creationTimeSource_ = CreationTimeSource::kBirthTime;
-  std::uint32_t lastError_ = win::kErrorSuccess;
   std::map<std::uintptr_t, OpenFile> handles_;
   std::uintptr_t nextHandle_ = 0x100;
 };

@@ -106,10 +106,7 @@ bool Win32Desktop::GetClassInfoA(win::HINSTANCE instance, const char* className,
 
 std::uint16_t Win32Desktop::RegisterClassA(const win::WNDCLASSA* wndClass) {
   const int slot = FreeClassSlot();
-  if (!wndClass->lpfnWndProc || slot < 0) {
-    ::SetLastError(wndClass->lpfnWndProc ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_PARAMETER);
-    return 0;
-  }
+  if (!wndClass->lpfnWndProc || slot < 0) return 0;
   WNDCLASSA real = {};
   real.style = wndClass->style;
   real.lpfnWndProc = kTrampolines[slot];

@@ -90,30 +90,18 @@ void DropTrailingSeparator(char* path, DWORD length) {
 
 }  // namespace
 
-std::uint32_t Win32Files::GetLastError() { return ::GetLastError(); }
-
 std::uint32_t Win32Files::GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
   return ::GetWindowsDirectoryA(buffer, size);
 }
 
 bool Win32Files::QueryFileStatus(const char* path, win::FileStatus* status) {
-  if (HasWildcard(path)) {
-    ::SetLastError(ERROR_INVALID_NAME);
-    return false;
-  }
+  if (HasWildcard(path)) return false;
   char fullPath[MAX_PATH];
   char* filePart = nullptr;
   const DWORD length = ::GetFullPathNameA(path, MAX_PATH, fullPath, &filePart);
-  if (length == 0) return false;
-  if (length >= MAX_PATH) {
-    ::SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return false;
-  }
+  if (length == 0 || length >= MAX_PATH) return false;
   char root[MAX_PATH];
-  if (!VolumeRoot(fullPath, root, sizeof root)) {
-    ::SetLastError(ERROR_BAD_PATHNAME);
-    return false;
-  }
+  if (!VolumeRoot(fullPath, root, sizeof root)) return false;
   if (!VolumeIsReadable(root)) return false;
   DropTrailingSeparator(fullPath, length);
   WIN32_FIND_DATAA found;

@@ -8,7 +8,6 @@
 
 class Win32Files final : public FileServices {
  public:
-  std::uint32_t GetLastError() override;
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
   bool QueryFileStatus(const char* path, win::FileStatus* status) override;
   win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,

@@ -13,6 +13,7 @@
 
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Flavour = MemoryRegistry::Flavour;
@@ -320,21 +321,16 @@ const FixtureTree kThreeUnknownDevices = {
 
 TEST_F(PurgeTest, SubkeyThatCannotBeOpenedIsPassedOver) {
   PlantTree(kThreeUnknownDevices);
-  log_.openFault = [](const std::string& path) -> std::optional<std::int32_t> {
-    if (path == "HKLM\\Enum\\PCI\\B") return kAccessDenied;
-    return std::nullopt;
-  };
+  log_.Faults().FailCall(HostCall::kRegOpenKeyExA, 3, win::kErrorAccessDenied);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\B"));
+  EXPECT_THAT(log_.CallsOf("open"), Contains("HKLM\\Enum\\PCI\\B -> 5"));
   EXPECT_THAT(log_.CallsOf("delete"), ElementsAre("HKLM\\Enum\\PCI\\A", "HKLM\\Enum\\PCI\\C"));
 }
 
 TEST_F(PurgeTest, RefusedDeleteMovesOnToTheNextSubkey) {
   PlantTree(kThreeUnknownDevices);
-  log_.deleteFault = [](const std::string& path) -> std::optional<std::int32_t> {
-    if (path == "HKLM\\Enum\\PCI\\B") return kAccessDenied;
-    return std::nullopt;
-  };
+  log_.Faults().FailCall(HostCall::kRegDeleteKeyA, 2, win::kErrorAccessDenied);
   EXPECT_EQ(Sweep(), kSuccess);
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI", "PCI\\B"));
   EXPECT_THAT(log_.CallsOf("delete"),
@@ -345,12 +341,10 @@ TEST_F(PurgeTest, EnumerationErrorEndsTheSubkeysButTheKeyIsStillTested) {
   PlantTree({{"Enum\\PCI\\X", "Unknown"},
              {"Enum\\PCI\\X\\A", "Unknown"},
              {"Enum\\PCI\\X\\B", "Unknown"}});
-  int enumerationsOfX = 0;
-  log_.enumFault = [&](const std::string& path, std::uint32_t) -> std::optional<std::int32_t> {
-    if (path == "HKLM\\Enum\\PCI\\X" && ++enumerationsOfX == 2) return kNotEnoughMemory;
-    return std::nullopt;
-  };
+  // Enumerations: PCI 0, X 0, A 0, then X 0 again once A is gone.
+  log_.Faults().FailCall(HostCall::kRegEnumKeyExA, 4, win::kErrorNotEnoughMemory);
   EXPECT_EQ(Sweep(), kSuccess);
+  EXPECT_THAT(log_.CallsOf("enum"), Contains("HKLM\\Enum\\PCI\\X 0 -> 8"));
   EXPECT_THAT(KeysLeft(), ElementsAre("PCI"));
   EXPECT_THAT(log_.CallsOf("delete"), ElementsAre("HKLM\\Enum\\PCI\\X\\A", "HKLM\\Enum\\PCI\\X"));
 }

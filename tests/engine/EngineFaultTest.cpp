@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "InfTexts.h"
+#include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
 #include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
@@ -79,19 +80,18 @@ class PlanFaultTest : public ::testing::Test {
 };
 
 TEST_F(PlanFaultTest, FailedLoadStopsThePlanWithNothingWritten) {
-  ASSERT_TRUE(
-      host.FailCall(FaultInjectingHost::FileOp::kCreateFile, 1, win::kErrorSharingViolation));
+  host.Plan().FailCall(HostCall::kCreateFileA, 1);
   UpdaterProbe engine(host);
   engine.RunPlan(3);
   EXPECT_EQ(engine.GetError(), 1);
-  EXPECT_EQ(host.CallCount(FaultInjectingHost::FileOp::kCreateFile), 1u);
+  EXPECT_EQ(host.Plan().Calls(HostCall::kCreateFileA), 1u);
   EXPECT_EQ(machine.ListInf(), (Names{"machine.inf", "mshdc.inf"}));
   EXPECT_EQ(machine.ReadInf("mshdc.inf"), MshdcBefore());
   EXPECT_EQ(host.OpenHandleCount(), 0);
 }
 
 TEST_F(PlanFaultTest, FailedSaveStopsThePlanBeforeTheNextFile) {
-  ASSERT_TRUE(host.FailCall(FaultInjectingHost::FileOp::kMoveFile, 1, win::kErrorAccessDenied));
+  host.Plan().FailCall(HostCall::kMoveFileA, 1);
   UpdaterProbe engine(host);
   engine.RunPlan(3);
   EXPECT_EQ(engine.GetError(), 1);
@@ -103,8 +103,7 @@ TEST_F(PlanFaultTest, FailedSaveStopsThePlanBeforeTheNextFile) {
 }
 
 TEST_F(PlanFaultTest, FailedStatusQueryAtLoadMeansMissing) {
-  ASSERT_TRUE(
-      host.FailCall(FaultInjectingHost::FileOp::kQueryFileStatus, 1, win::kErrorFileNotFound));
+  host.Plan().FailCall(HostCall::kQueryFileStatus, 1);
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
   EXPECT_EQ(engine.GetError(), 0);

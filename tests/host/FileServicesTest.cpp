@@ -16,8 +16,6 @@ namespace {
 using ::testing::ElementsAre;
 
 constexpr std::uint32_t kShareNone = 0;
-constexpr std::uint32_t kShareRead = 0x1;
-constexpr std::uint32_t kShareWrite = 0x2;
 constexpr std::uint32_t kRead = win::kGenericRead;
 constexpr std::uint32_t kWrite = win::kGenericWrite;
 
@@ -115,15 +113,13 @@ TEST_F(FileServices, StatusGivesSizeAndAttributes) {
 TEST_F(FileServices, StatusFailsWhereNothingHasTheName) {
   const struct {
     const char* name;
-    std::uint32_t error;
   } cases[] = {
-      {"MISSING.INF", win::kErrorFileNotFound},
-      {"NOFOLDER\\MISSING.INF", win::kErrorPathNotFound},
+      {"MISSING.INF"},
+      {"NOFOLDER\\MISSING.INF"},
   };
   for (const auto& c : cases) {
     win::FileStatus status{};
     EXPECT_FALSE(host_.files.QueryFileStatus(Path(c.name).c_str(), &status)) << c.name;
-    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
 }
 
@@ -140,23 +136,19 @@ TEST_F(FileServices, StatusTimesFollowTheTimesSetOnTheFiles) {
   EXPECT_EQ(newer.creationTime - older.creationTime, 100);
 }
 
-TEST_F(FileServices, OpeningFailsWithTheReasonForIt) {
+TEST_F(FileServices, OpeningFailsWithoutAFileOrFolderOrOnAFolder) {
   machine_.MakeInfFolder("FOLDER.INF");
   const struct {
     const char* name;
     std::uint32_t disposition;
-    std::uint32_t error;
   } cases[] = {
-      {"MISSING.INF", win::kOpenExisting, win::kErrorFileNotFound},
-      {"NOFOLDER\\MISSING.INF", win::kOpenExisting, win::kErrorPathNotFound},
-      {"NOFOLDER\\NEW.INF", win::kCreateAlways, win::kErrorPathNotFound},
-      {"FOLDER.INF", win::kOpenExisting, win::kErrorAccessDenied},
-      {"FOLDER.INF", win::kCreateAlways, win::kErrorAccessDenied},
+      {"MISSING.INF", win::kOpenExisting},       {"NOFOLDER\\MISSING.INF", win::kOpenExisting},
+      {"NOFOLDER\\NEW.INF", win::kCreateAlways}, {"FOLDER.INF", win::kOpenExisting},
+      {"FOLDER.INF", win::kCreateAlways},
   };
   for (const auto& c : cases) {
     const std::uint32_t access = c.disposition == win::kCreateAlways ? kWrite : kRead;
     EXPECT_EQ(Open(c.name, access, kShareNone, c.disposition), win::InvalidHandleValue()) << c.name;
-    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
 }
 
@@ -165,7 +157,6 @@ TEST_F(FileServices, OpeningFailsWithTheReasonForIt) {
 TEST_F(FileServices, CreateNewMakesAnEmptyFileButNeverOpensOneThatIsThere) {
   machine_.WriteInf("MSHDC.INF", "text");
   EXPECT_EQ(Open("MSHDC.INF", kWrite, kShareNone, win::kCreateNew), win::InvalidHandleValue());
-  EXPECT_EQ(host_.files.GetLastError(), win::kErrorFileExists);
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "text");
 
   const win::HANDLE file = Open("NEW.INF", kWrite, kShareNone, win::kCreateNew);
@@ -201,62 +192,11 @@ TEST_F(FileServices, AReadStopsAtTheEndOfTheFile) {
   EXPECT_TRUE(host_.files.CloseHandle(file));
 }
 
-TEST_F(FileServices, SharingDecidesWhetherASecondOpenSucceeds) {
-  const struct {
-    const char* what;
-    std::uint32_t firstAccess;
-    std::uint32_t firstShare;
-    std::uint32_t secondAccess;
-    std::uint32_t secondShare;
-    bool secondOpens;
-  } cases[] = {
-      {"no sharing refuses a reader", kRead, kShareNone, kRead, kShareRead, false},
-      {"no sharing refuses a writer", kWrite, kShareNone, kWrite, kShareWrite, false},
-      {"shared reading", kRead, kShareRead, kRead, kShareRead, true},
-      {"reader that shares no writing", kRead, kShareRead, kWrite, kShareRead, false},
-      {"reader that shares writing", kRead, kShareRead | kShareWrite, kWrite, kShareRead, true},
-      {"second open that shares no writing", kWrite, kShareRead, kRead, kShareRead, false},
-  };
-  machine_.WriteInf("MACHINE.INF", "text");
-  for (const auto& c : cases) {
-    const win::HANDLE first = Open("MACHINE.INF", c.firstAccess, c.firstShare);
-    ASSERT_NE(first, win::InvalidHandleValue()) << c.what;
-    const win::HANDLE second = Open("MACHINE.INF", c.secondAccess, c.secondShare);
-    EXPECT_EQ(second != win::InvalidHandleValue(), c.secondOpens) << c.what;
-    if (second != win::InvalidHandleValue()) {
-      EXPECT_TRUE(host_.files.CloseHandle(second)) << c.what;
-    } else {
-      EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation) << c.what;
-    }
-    EXPECT_TRUE(host_.files.CloseHandle(first)) << c.what;
-  }
-}
-
-TEST_F(FileServices, AFileHeldWithoutSharingCannotBeReplacedMovedOrDeleted) {
-  machine_.WriteInf("MSHDC.INF", "held");
-  const win::HANDLE held = Open("MSHDC.INF");
-  ASSERT_NE(held, win::InvalidHandleValue());
-
-  EXPECT_EQ(Open("MSHDC.INF", kWrite, kShareNone, win::kCreateAlways), win::InvalidHandleValue());
-  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
-  EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
-  EXPECT_FALSE(host_.files.DeleteFileA(Path("MSHDC.INF").c_str()));
-  EXPECT_EQ(host_.files.GetLastError(), win::kErrorSharingViolation);
-
-  EXPECT_TRUE(host_.files.CloseHandle(held));
-  EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "held");
-  EXPECT_TRUE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_TRUE(host_.files.DeleteFileA(Path("MSHDC.OR0").c_str()));
-  EXPECT_THAT(machine_.ListInf(), ElementsAre());
-}
-
 TEST_F(FileServices, AMoveNeverReplacesAFile) {
   machine_.WriteInf("MSHDC.TMP", "new");
   machine_.WriteInf("MSHDC.INF", "old");
   for (const char* target : {"MSHDC.INF", "mshdc.inf", "Mshdc.Inf"}) {
     EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.TMP").c_str(), Path(target).c_str())) << target;
-    EXPECT_EQ(host_.files.GetLastError(), win::kErrorAlreadyExists) << target;
   }
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.INF", "MSHDC.TMP"));
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
@@ -267,7 +207,6 @@ TEST_F(FileServices, AMoveOntoAFolderNameIsRefused) {
   machine_.WriteInf("MSHDC.INF", "old");
   machine_.MakeInfFolder("MSHDC.OR0");
   EXPECT_FALSE(host_.files.MoveFileA(Path("MSHDC.INF").c_str(), Path("MSHDC.OR0").c_str()));
-  EXPECT_EQ(host_.files.GetLastError(), win::kErrorAlreadyExists);
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
 }
 
@@ -276,14 +215,12 @@ TEST_F(FileServices, AMoveFailsWithoutASourceOrATargetFolder) {
   const struct {
     const char* from;
     const char* to;
-    std::uint32_t error;
   } cases[] = {
-      {"MISSING.INF", "MISSING.OR0", win::kErrorFileNotFound},
-      {"MSHDC.INF", "NOFOLDER\\MSHDC.OR0", win::kErrorPathNotFound},
+      {"MISSING.INF", "MISSING.OR0"},
+      {"MSHDC.INF", "NOFOLDER\\MSHDC.OR0"},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(host_.files.MoveFileA(Path(c.from).c_str(), Path(c.to).c_str())) << c.from;
-    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.from;
   }
   EXPECT_EQ(machine_.ReadInf("MSHDC.INF"), "old");
 }
@@ -312,16 +249,14 @@ TEST_F(FileServices, DeleteRefusesReadOnlyFilesAndFolders) {
   machine_.MakeInfFolder("MSHDC.OR1");
   const struct {
     const char* name;
-    std::uint32_t error;
   } cases[] = {
-      {"MSHDC.OR0", win::kErrorAccessDenied},
-      {"MSHDC.OR1", win::kErrorAccessDenied},
-      {"MSHDC.OR2", win::kErrorFileNotFound},
-      {"NOFOLDER\\MSHDC.OR2", win::kErrorPathNotFound},
+      {"MSHDC.OR0"},
+      {"MSHDC.OR1"},
+      {"MSHDC.OR2"},
+      {"NOFOLDER\\MSHDC.OR2"},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(host_.files.DeleteFileA(Path(c.name).c_str())) << c.name;
-    EXPECT_EQ(host_.files.GetLastError(), c.error) << c.name;
   }
   EXPECT_THAT(machine_.ListInf(), ElementsAre("MSHDC.OR0", "MSHDC.OR1"));
 

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "StoreScenarios.h"
+#include "host/FaultInjectingHost.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -192,8 +193,7 @@ TEST_F(RotationTest, ReadOnlyOldestBackupFailsTheSaveWithNothingLost) {
 TEST_F(RotationTest, FailedDeleteFailsTheSaveWithNothingLost) {
   MakeBackups({5, 4, 3, 10, 9, 2, 1, 8, 7, 6});
   FaultInjectingHost host(machine.Host());
-  ASSERT_TRUE(
-      host.FailCall(FaultInjectingHost::FileOp::kDeleteFile, 1, win::kErrorSharingViolation));
+  host.Plan().FailCall(HostCall::kDeleteFileA, 1);
   Save(host);
   ExpectNothingChanged();
   EXPECT_EQ(host.OpenHandleCount(), 0);

@@ -7,13 +7,13 @@
 #include <ostream>
 
 #include "StoreScenarios.h"
+#include "host/FaultInjectingHost.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
 namespace {
 
-using Op = FaultInjectingHost::FileOp;
 using Names = std::vector<std::string>;
 
 const std::string& kOld = store::kOldText;
@@ -23,7 +23,7 @@ enum class Left { kNothing, kNewText };
 
 struct FaultCase {
   const char* name;
-  Op op;
+  HostCall op;
   std::uint32_t nth;
   bool shortWrite;
   std::int32_t loadError;
@@ -42,9 +42,9 @@ TEST_P(StoreFaultTest, FailsWithTheOldFileInPlace) {
   const FaultCase& c = GetParam();
   machine.WriteInf("mshdc.inf", kOld);
   if (c.shortWrite) {
-    ASSERT_TRUE(host.ShortWrite(c.nth));
+    host.Plan().HalfDoCall(HostCall::kWriteFile, c.nth);
   } else {
-    ASSERT_TRUE(host.FailCall(c.op, c.nth, win::kErrorAccessDenied));
+    host.Plan().FailCall(c.op, c.nth);
   }
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
@@ -66,17 +66,18 @@ TEST_P(StoreFaultTest, FailsWithTheOldFileInPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, StoreFaultTest,
-    ::testing::Values(FaultCase{"OpenToRead", Op::kCreateFile, 1, false, 1, Left::kNothing},
-                      FaultCase{"Read", Op::kReadFile, 1, false, 1, Left::kNothing},
-                      FaultCase{"CloseAfterReading", Op::kCloseHandle, 1, false, 1, Left::kNothing},
-                      FaultCase{"CreateTemporary", Op::kCreateFile, 2, false, 0, Left::kNothing},
-                      FaultCase{"FirstWrite", Op::kWriteFile, 1, false, 0, Left::kNothing},
-                      FaultCase{"LastWrite", Op::kWriteFile, 5, false, 0, Left::kNothing},
-                      FaultCase{"DiskFull", Op::kWriteFile, 3, true, 0, Left::kNothing},
-                      FaultCase{"Flush", Op::kFlushFileBuffers, 1, false, 0, Left::kNothing},
-                      FaultCase{"CloseTemporary", Op::kCloseHandle, 2, false, 0, Left::kNothing},
-                      FaultCase{"MoveToBackup", Op::kMoveFile, 1, false, 0, Left::kNewText},
-                      FaultCase{"MoveIntoPlace", Op::kMoveFile, 2, false, 0, Left::kNewText}),
+    ::testing::Values(
+        FaultCase{"OpenToRead", HostCall::kCreateFileA, 1, false, 1, Left::kNothing},
+        FaultCase{"Read", HostCall::kReadFile, 1, false, 1, Left::kNothing},
+        FaultCase{"CloseAfterReading", HostCall::kCloseHandle, 1, false, 1, Left::kNothing},
+        FaultCase{"CreateTemporary", HostCall::kCreateFileA, 2, false, 0, Left::kNothing},
+        FaultCase{"FirstWrite", HostCall::kWriteFile, 1, false, 0, Left::kNothing},
+        FaultCase{"LastWrite", HostCall::kWriteFile, 5, false, 0, Left::kNothing},
+        FaultCase{"DiskFull", HostCall::kWriteFile, 3, true, 0, Left::kNothing},
+        FaultCase{"Flush", HostCall::kFlushFileBuffers, 1, false, 0, Left::kNothing},
+        FaultCase{"CloseTemporary", HostCall::kCloseHandle, 2, false, 0, Left::kNothing},
+        FaultCase{"MoveToBackup", HostCall::kMoveFileA, 1, false, 0, Left::kNewText},
+        FaultCase{"MoveIntoPlace", HostCall::kMoveFileA, 2, false, 0, Left::kNewText}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 // A failed close of the temporary file ends the save at that step. The
@@ -90,8 +91,8 @@ TEST_P(FailedCloseTest, EndsTheSaveBeforeAnyMove) {
   const std::uint32_t closesBefore = state.oldText && !state.oldText->empty() ? 1 : 0;
   const store::Outcome run =
       store::RunScenario(state, [&](FaultInjectingHost& faults, std::uint32_t) {
-        const std::uint32_t nth = faults.CallCount(Op::kCloseHandle) + closesBefore + 1;
-        ASSERT_TRUE(faults.FailCall(Op::kCloseHandle, nth, win::kErrorAccessDenied));
+        const std::uint32_t nth = faults.Plan().Calls(HostCall::kCloseHandle) + closesBefore + 1;
+        faults.Plan().FailCall(HostCall::kCloseHandle, nth);
       });
   EXPECT_EQ(run.error, 1);
   EXPECT_EQ(run.handlesLeftOpen, 0);
@@ -116,7 +117,7 @@ class SaveFaultTest : public ::testing::Test {
 
 TEST_F(SaveFaultTest, FailedStatusQueryOfABackupNameMeansItIsFree) {
   machine.WriteInf("mshdc.inf", kOld);
-  ASSERT_TRUE(host.FailCall(Op::kQueryFileStatus, 2, win::kErrorFileNotFound));
+  host.Plan().FailCall(HostCall::kQueryFileStatus, 2);
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
   engine.SaveInf();
@@ -130,7 +131,7 @@ TEST_F(SaveFaultTest, FailedStatusQueryOfABackupNameMeansItIsFree) {
 // the file that exists, so its text survives.
 TEST_F(SaveFaultTest, FileTheQueryFailedToSeeIsNotOverwritten) {
   machine.WriteInf("mshdc.inf", kOld);
-  ASSERT_TRUE(host.FailCall(Op::kQueryFileStatus, 1, win::kErrorAccessDenied));
+  host.Plan().FailCall(HostCall::kQueryFileStatus, 1);
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
   ASSERT_EQ(engine.Existed(), 0);
@@ -145,8 +146,8 @@ TEST_F(SaveFaultTest, FileTheQueryFailedToSeeIsNotOverwritten) {
 // name and the new one under the temporary name.
 TEST_F(SaveFaultTest, RefusedWayBackLeavesBothTextsOnDisk) {
   machine.WriteInf("mshdc.inf", kOld);
-  ASSERT_TRUE(host.FailCall(Op::kMoveFile, 2, win::kErrorAccessDenied));
-  ASSERT_TRUE(host.FailCall(Op::kMoveFile, 3, win::kErrorAccessDenied));
+  host.Plan().FailCall(HostCall::kMoveFileA, 2);
+  host.Plan().FailCall(HostCall::kMoveFileA, 3);
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
   engine.SaveInf();
@@ -201,9 +202,9 @@ TEST_P(MissingFileFaultTest, LeavesNoPartFileUnderTheOwnName) {
   TestMachine machine;
   FaultInjectingHost host(machine.Host());
   if (GetParam().shortWrite) {
-    ASSERT_TRUE(host.ShortWrite(GetParam().nth));
+    host.Plan().HalfDoCall(HostCall::kWriteFile, GetParam().nth);
   } else {
-    ASSERT_TRUE(host.FailCall(Op::kWriteFile, GetParam().nth, win::kErrorDiskFull));
+    host.Plan().FailCall(HostCall::kWriteFile, GetParam().nth);
   }
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("usb.inf"));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/InfUpdater.h"
+#include "host/FaultInjectingHost.h"
 #include "support/FileCallRecorder.h"
 #include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
@@ -135,7 +136,7 @@ inline Outcome RunScenario(const FileState& state,
   {
     InfUpdater engine(strings, nullptr);
     recorder.Clear();
-    arrange(faults, faults.CallCount(FaultInjectingHost::FileOp::kAny));
+    arrange(faults, faults.Plan().Calls(HostCall::kAnyFileCall));
     engine.RunPlan(kPlan);
     outcome.error = engine.GetError();
   }

@@ -3,7 +3,8 @@
 // services are asked for, and chain wrappers of different facets.
 #pragma once
 
-#include "host/FaultInjectingFiles.h"
+#include <utility>
+
 #include "host/ForwardingServices.h"
 #include "host/HostServices.h"
 
@@ -15,12 +16,10 @@ inline SystemServices& FacetOf(HostServices& host, SystemServices*) { return hos
 template <typename Wrapper>
 class HostWrapper : public Wrapper, public HostServices {
  public:
-  explicit HostWrapper(HostServices& inner)
-      : Wrapper(FacetOf(inner, static_cast<Wrapper*>(nullptr))),
+  template <typename... WrapperArgs>
+  explicit HostWrapper(HostServices& inner, WrapperArgs&&... args)
+      : Wrapper(FacetOf(inner, static_cast<Wrapper*>(nullptr)), std::forward<WrapperArgs>(args)...),
         HostServices(inner.With(static_cast<Wrapper&>(*this))) {}
   HostWrapper(const HostWrapper&) = delete;
   HostWrapper& operator=(const HostWrapper&) = delete;
 };
-
-// The file faults of a host, standing in for the whole host.
-using FaultInjectingHost = HostWrapper<FaultInjectingFiles>;

@@ -14,8 +14,9 @@ void PlantTree(MemoryRegistry& registry, const FixtureTree& tree) {
   }
 }
 
-RegistryCallLog::RegistryCallLog(HostServices& inner, std::size_t callBudget)
-    : HostWrapper(inner), budget_(callBudget) {
+RegistryCallLog::RegistryCallLog(HostServices& inner, std::uint32_t callBudget)
+    : HostWrapper(inner, &plan_), budget_(callBudget) {
+  plan_.FailCallsFrom(HostCall::kAnyRegistryCall, callBudget + 1, win::kErrorInvalidHandle);
   paths_[win::HkeyLocalMachine()] = "HKLM";
   paths_[win::HkeyCurrentUser()] = "HKCU";
 }
@@ -33,11 +34,8 @@ std::int32_t RegistryCallLog::RegOpenKeyExA(win::HKEY parent, const char* subKey
                                             std::uint32_t options, std::uint32_t access,
                                             win::HKEY* result) {
   const std::string path = Join(PathOf(parent), subKey);
-  if (!Spend()) return Record("open " + path, kInvalidHandle);
-  if (openFault) {
-    if (const auto fault = openFault(path)) return Record("open " + path, *fault);
-  }
-  const std::int32_t status = Inner().RegOpenKeyExA(parent, subKey, options, access, result);
+  const std::int32_t status =
+      ForwardingRegistry::RegOpenKeyExA(parent, subKey, options, access, result);
   if (status == kSuccess) paths_[*result] = path;
   return Record("open " + path, status);
 }
@@ -47,48 +45,30 @@ std::int32_t RegistryCallLog::RegEnumKeyExA(win::HKEY key, std::uint32_t index, 
                                             char* className, std::uint32_t* classSize,
                                             win::FILETIME* lastWrite) {
   const std::string call = "enum " + PathOf(key) + " " + std::to_string(index);
-  if (!Spend()) return Record(call, kInvalidHandle);
-  if (enumFault) {
-    if (const auto fault = enumFault(PathOf(key), index)) return Record(call, *fault);
-  }
-  return Record(call, Inner().RegEnumKeyExA(key, index, name, nameSize, reserved, className,
-                                            classSize, lastWrite));
+  return Record(call, ForwardingRegistry::RegEnumKeyExA(key, index, name, nameSize, reserved,
+                                                        className, classSize, lastWrite));
 }
 
 std::int32_t RegistryCallLog::RegQueryValueExA(win::HKEY key, const char* valueName,
                                                std::uint32_t* reserved, std::uint32_t* type,
                                                std::uint8_t* data, std::uint32_t* dataSize) {
   const std::string call = "query " + PathOf(key) + " " + (valueName ? valueName : "");
-  if (!Spend()) return Record(call, kInvalidHandle);
-  return Record(call, Inner().RegQueryValueExA(key, valueName, reserved, type, data, dataSize));
+  return Record(
+      call, ForwardingRegistry::RegQueryValueExA(key, valueName, reserved, type, data, dataSize));
 }
 
 std::int32_t RegistryCallLog::RegDeleteKeyA(win::HKEY parent, const char* subKey) {
   const std::string path = Join(PathOf(parent), subKey);
-  if (!Spend()) return Record("delete " + path, kInvalidHandle);
-  if (deleteFault) {
-    if (const auto fault = deleteFault(path)) return Record("delete " + path, *fault);
-  }
-  return Record("delete " + path, Inner().RegDeleteKeyA(parent, subKey));
+  return Record("delete " + path, ForwardingRegistry::RegDeleteKeyA(parent, subKey));
 }
 
 std::int32_t RegistryCallLog::RegCloseKey(win::HKEY key) {
   const std::string path = PathOf(key);
-  if (!Spend()) return Record("close " + path, kInvalidHandle);
-  const std::int32_t status = Inner().RegCloseKey(key);
+  const std::int32_t status = ForwardingRegistry::RegCloseKey(key);
   if (status == kSuccess && key != win::HkeyLocalMachine() && key != win::HkeyCurrentUser()) {
     paths_.erase(key);
   }
   return Record("close " + path, status);
-}
-
-bool RegistryCallLog::Spend() {
-  if (budget_ == 0) {
-    budgetExceeded_ = true;
-    return false;
-  }
-  --budget_;
-  return true;
 }
 
 std::string RegistryCallLog::PathOf(win::HKEY key) const {

@@ -6,12 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host/FaultPlan.h"
 #include "support/HostWrapper.h"
 #include "support/ScratchHostPosix.h"
 
@@ -34,26 +34,24 @@ void PlantTree(MemoryRegistry& registry, const FixtureTree& tree);
 // shows as a trailing backslash), followed by " -> N"
 // when the call answered N other than ERROR_SUCCESS.
 //
-// A fault hook that returns a code answers the call with it instead of
-// forwarding. After `callBudget` registry calls every further call fails with
-// ERROR_INVALID_HANDLE without being forwarded, so that a caller that would
-// loop for ever stops, and BudgetExceeded() tells.
-class RegistryCallLog : public HostWrapper<ForwardingRegistry> {
+// Calls go through `faults`, which a test can plant with failing calls.
+// After `callBudget` registry calls every further call fails with
+// ERROR_INVALID_HANDLE, so that a caller that would loop for ever stops, and
+// BudgetExceeded() tells.
+// A fault plan made before the wrapper that consults it.
+struct FaultPlanHolder {
+  FaultPlan plan_;
+};
+
+class RegistryCallLog : private FaultPlanHolder, public HostWrapper<ForwardingRegistry> {
  public:
-  using PathHook = std::function<std::optional<std::int32_t>(const std::string& path)>;
-  using EnumHook =
-      std::function<std::optional<std::int32_t>(const std::string& path, std::uint32_t index)>;
+  explicit RegistryCallLog(HostServices& inner, std::uint32_t callBudget = 100000);
 
-  explicit RegistryCallLog(HostServices& inner, std::size_t callBudget = 100000);
-
+  FaultPlan& Faults() { return plan_; }
   const std::vector<std::string>& Calls() const { return calls_; }
   // The calls of one verb ("open", "delete", ...), without the verb.
   std::vector<std::string> CallsOf(const std::string& verb) const;
-  bool BudgetExceeded() const { return budgetExceeded_; }
-
-  PathHook openFault;
-  PathHook deleteFault;
-  EnumHook enumFault;
+  bool BudgetExceeded() const { return plan_.Calls(HostCall::kAnyRegistryCall) > budget_; }
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result) override;
@@ -67,13 +65,11 @@ class RegistryCallLog : public HostWrapper<ForwardingRegistry> {
   std::int32_t RegCloseKey(win::HKEY key) override;
 
  private:
-  bool Spend();
   std::string PathOf(win::HKEY key) const;
   static std::string Join(const std::string& parent, const char* subKey);
   std::int32_t Record(const std::string& call, std::int32_t result);
 
-  std::size_t budget_;
-  bool budgetExceeded_ = false;
+  std::uint32_t budget_;
   std::vector<std::string> calls_;
   std::map<win::HKEY, std::string> paths_;
 };

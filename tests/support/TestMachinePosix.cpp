@@ -16,11 +16,7 @@ struct TestMachine::Impl {
   ScratchHost scratch;
 };
 
-TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) {
-  fs::create_directories(InfDir());
-  impl_->scratch.Host().Files().SetCreationTimeSource(
-      PosixFileSystem::CreationTimeSource::kLastWriteTime);
-}
+TestMachine::TestMachine() : impl_(std::make_unique<Impl>()) { fs::create_directories(InfDir()); }
 
 TestMachine::~TestMachine() = default;
 

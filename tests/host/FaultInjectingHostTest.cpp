@@ -1,6 +1,7 @@
-// The fault injector over the test machine's host: counted calls, failed
-// calls that never reach the disk, short writes, the power cut and the
-// tracking of open handles.
+// The fault-injecting host over the test machine's host: a planted call
+// fails with its failure value and never reaches the host behind, on every
+// facet; counted calls, half-done writes, the power cut and the tracking of
+// open file handles.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,17 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "support/HostWrapper.h"
+#include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 
 namespace {
 
 using ::testing::ElementsAre;
-using FileOp = FaultInjectingHost::FileOp;
 
 constexpr std::uint32_t kRead = win::kGenericRead;
 constexpr std::uint32_t kWrite = win::kGenericWrite;
-constexpr std::uint32_t kInjected = 0xE0001234u;
 
 // A small save: the new text to X.TMP, the old file to X.OR0, X.TMP to X.INF.
 bool Save(HostServices& host, const TestMachine& machine, const std::string& text) {
@@ -46,6 +45,8 @@ std::vector<std::string> Disk(const TestMachine& machine) {
   return disk;
 }
 
+// The injector under test sits on a second one that only counts what
+// reaches it.
 class FaultInjection : public ::testing::Test {
  public:
   std::string Path(const std::string& name) const { return machine_.InfHostPath(name); }
@@ -57,48 +58,52 @@ class FaultInjection : public ::testing::Test {
   }
 
   bool Write(win::HANDLE file, const std::string& bytes, std::uint32_t* written) {
-    return faults_.WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), written);
+    return faults_.files.WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                   written);
   }
 
+  std::uint32_t Reached() { return reached_.Plan().Calls(HostCall::kAnyFileCall); }
+
   TestMachine machine_;
-  FaultInjectingHost faults_{machine_.Host()};
+  FaultInjectingHost reached_{machine_.Host()};
+  FaultInjectingHost faults_{static_cast<HostServices&>(reached_)};
 };
 
 // One call of an operation through the injector, in round 1, 2, 3...;
 // set-up and clean-up go to the inner host, so only the call is counted.
 struct OpCase {
   const char* name;
-  FileOp op;
+  HostCall operation;
   std::function<bool(FaultInjection&, int)> call;
 };
 
 const OpCase kOpCases[] = {
-    {"GetWindowsDirectoryA", FileOp::kGetWindowsDirectory,
+    {"GetWindowsDirectoryA", HostCall::kGetWindowsDirectoryA,
      [](FaultInjection& t, int) {
        char buffer[win::kMaxPath];
-       return t.faults_.GetWindowsDirectoryA(buffer, sizeof buffer) != 0;
+       return t.faults_.files.GetWindowsDirectoryA(buffer, sizeof buffer) != 0;
      }},
-    {"QueryFileStatus", FileOp::kQueryFileStatus,
+    {"QueryFileStatus", HostCall::kQueryFileStatus,
      [](FaultInjection& t, int) {
        win::FileStatus status{};
-       return t.faults_.QueryFileStatus(t.Path("A.INF").c_str(), &status);
+       return t.faults_.files.QueryFileStatus(t.Path("A.INF").c_str(), &status);
      }},
-    {"CreateFileA", FileOp::kCreateFile,
+    {"CreateFileA", HostCall::kCreateFileA,
      [](FaultInjection& t, int) {
        const win::HANDLE file = t.OpenThrough(t.faults_, "A.INF", kRead);
-       return file != win::InvalidHandleValue() && t.faults_.CloseHandle(file);
+       return file != win::InvalidHandleValue() && t.faults_.files.CloseHandle(file);
      }},
-    {"ReadFile", FileOp::kReadFile,
+    {"ReadFile", HostCall::kReadFile,
      [](FaultInjection& t, int) {
        const win::HANDLE file = t.OpenThrough(t.machine_.Host(), "A.INF", kRead);
        char buffer[8];
        std::uint32_t read = 77;
-       const bool ok = t.faults_.ReadFile(file, buffer, sizeof buffer, &read);
+       const bool ok = t.faults_.files.ReadFile(file, buffer, sizeof buffer, &read);
        t.machine_.Host().files.CloseHandle(file);
        EXPECT_EQ(read, ok ? 3u : 0u);
        return ok;
      }},
-    {"WriteFile", FileOp::kWriteFile,
+    {"WriteFile", HostCall::kWriteFile,
      [](FaultInjection& t, int) {
        const win::HANDLE file = t.OpenThrough(t.machine_.Host(), "A.INF", kWrite);
        std::uint32_t written = 77;
@@ -107,28 +112,28 @@ const OpCase kOpCases[] = {
        EXPECT_EQ(written, ok ? 3u : 0u);
        return ok;
      }},
-    {"FlushFileBuffers", FileOp::kFlushFileBuffers,
+    {"FlushFileBuffers", HostCall::kFlushFileBuffers,
      [](FaultInjection& t, int) {
        const win::HANDLE file = t.OpenThrough(t.machine_.Host(), "A.INF", kWrite);
-       const bool ok = t.faults_.FlushFileBuffers(file);
+       const bool ok = t.faults_.files.FlushFileBuffers(file);
        t.machine_.Host().files.CloseHandle(file);
        return ok;
      }},
-    {"CloseHandle", FileOp::kCloseHandle,
+    {"CloseHandle", HostCall::kCloseHandle,
      [](FaultInjection& t, int) {
-       return t.faults_.CloseHandle(t.OpenThrough(t.machine_.Host(), "A.INF", kRead));
+       return t.faults_.files.CloseHandle(t.OpenThrough(t.machine_.Host(), "A.INF", kRead));
      }},
-    {"MoveFileA", FileOp::kMoveFile,
+    {"MoveFileA", HostCall::kMoveFileA,
      [](FaultInjection& t, int round) {
        const std::string name = "M" + std::to_string(round) + ".INF";
        t.machine_.WriteInf(name, "m");
-       return t.faults_.MoveFileA(t.Path(name).c_str(), t.Path(name + "X").c_str());
+       return t.faults_.files.MoveFileA(t.Path(name).c_str(), t.Path(name + "X").c_str());
      }},
-    {"DeleteFileA", FileOp::kDeleteFile,
+    {"DeleteFileA", HostCall::kDeleteFileA,
      [](FaultInjection& t, int round) {
        const std::string name = "D" + std::to_string(round) + ".INF";
        t.machine_.WriteInf(name, "d");
-       return t.faults_.DeleteFileA(t.Path(name).c_str());
+       return t.faults_.files.DeleteFileA(t.Path(name).c_str());
      }},
 };
 
@@ -139,44 +144,27 @@ class EachOperation : public FaultInjection, public ::testing::WithParamInterfac
   bool CallOnce(int round) { return GetParam().call(*this, round); }
 };
 
-TEST_P(EachOperation, OnlyTheChosenCallFailsAndReportsTheChosenError) {
+TEST_P(EachOperation, OnlyThePlantedCallFailsAndItNeverReachesTheHost) {
   machine_.WriteInf("A.INF", "abc");
-  ASSERT_TRUE(faults_.FailCall(GetParam().op, 2, kInjected));
+  faults_.Plan().FailCall(GetParam().operation, 2);
 
   EXPECT_TRUE(CallOnce(1));
-  const std::uint32_t forwardedBefore = faults_.ForwardedCount();
+  const std::uint32_t reachedBefore = Reached();
   EXPECT_FALSE(CallOnce(2));
-  EXPECT_EQ(faults_.GetLastError(), kInjected);
-  EXPECT_EQ(faults_.ForwardedCount(), forwardedBefore);
+  // A failed close still releases the handle in the host behind.
+  const bool releases = GetParam().operation == HostCall::kCloseHandle;
+  EXPECT_EQ(Reached(), reachedBefore + (releases ? 1 : 0));
   EXPECT_TRUE(CallOnce(3));
 
-  EXPECT_EQ(faults_.CallCount(GetParam().op), 3u);
+  EXPECT_EQ(faults_.Plan().Calls(GetParam().operation), 3u);
   EXPECT_EQ(faults_.OpenHandleCount(), 0);
-}
-
-TEST_P(EachOperation, AfterAPowerCutTheCallFailsWithoutBeingForwarded) {
-  machine_.WriteInf("A.INF", "abc");
-  EXPECT_TRUE(CallOnce(1));
-  const std::uint32_t forwarded = faults_.ForwardedCount();
-  faults_.PowerCutAfter(faults_.CallCount(FileOp::kAny));
-  EXPECT_FALSE(CallOnce(2));
-  EXPECT_EQ(faults_.GetLastError(), FaultInjectingHost::kPowerCutError);
-  EXPECT_EQ(faults_.ForwardedCount(), forwarded);
-  EXPECT_EQ(faults_.CallCount(GetParam().op), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(FileOperations, EachOperation, ::testing::ValuesIn(kOpCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FaultInjection, AFailedWriteStoresNothingAndMovesNoFile) {
-  machine_.WriteInf("X.INF", "old");
-  ASSERT_TRUE(faults_.FailCall(FileOp::kWriteFile, 1, win::kErrorDiskFull));
-  EXPECT_FALSE(Save(faults_, machine_, "new text"));
-  EXPECT_THAT(Disk(machine_), ElementsAre("X.INF=old", "X.TMP="));
-}
-
-TEST_F(FaultInjection, AShortWriteStoresHalfAndReportsADiskFull) {
-  ASSERT_TRUE(faults_.ShortWrite(2));
+TEST_F(FaultInjection, AHalfDoneWriteStoresHalfAndSucceeds) {
+  faults_.Plan().HalfDoCall(HostCall::kWriteFile, 2);
   const win::HANDLE file = OpenThrough(faults_, "X.TMP", kWrite, win::kCreateAlways);
   ASSERT_NE(file, win::InvalidHandleValue());
   std::uint32_t written = 0;
@@ -184,38 +172,26 @@ TEST_F(FaultInjection, AShortWriteStoresHalfAndReportsADiskFull) {
   EXPECT_EQ(written, 7u);
   EXPECT_TRUE(Write(file, "0123456789", &written));
   EXPECT_EQ(written, 5u);
-  EXPECT_EQ(faults_.GetLastError(), win::kErrorDiskFull);
   EXPECT_TRUE(Write(file, "end", &written));
   EXPECT_EQ(written, 3u);
-  EXPECT_TRUE(faults_.CloseHandle(file));
+  EXPECT_TRUE(faults_.files.CloseHandle(file));
   EXPECT_EQ(machine_.ReadInf("X.TMP"), "first\r\n01234end");
 }
 
 TEST_F(FaultInjection, TheNthFileOperationOfAnyKindCanFail) {
   machine_.WriteInf("X.INF", "old");
-  ASSERT_TRUE(faults_.FailCall(FileOp::kAny, 4, win::kErrorAccessDenied));  // the first move
+  faults_.Plan().FailCall(HostCall::kAnyFileCall, 4);  // the first move
   EXPECT_FALSE(Save(faults_, machine_, "new"));
-  EXPECT_EQ(faults_.GetLastError(), win::kErrorAccessDenied);
-  EXPECT_EQ(faults_.CallCount(FileOp::kMoveFile), 1u);
+  EXPECT_EQ(faults_.Plan().Calls(HostCall::kMoveFileA), 1u);
   EXPECT_THAT(Disk(machine_), ElementsAre("X.INF=old", "X.TMP=new"));
 }
 
-TEST_F(FaultInjection, ALaterFailureOfTheInnerHostReportsItsOwnError) {
-  ASSERT_TRUE(faults_.FailCall(FileOp::kQueryFileStatus, 1, kInjected));
-  win::FileStatus status{};
-  EXPECT_FALSE(faults_.QueryFileStatus(Path("MISSING.INF").c_str(), &status));
-  EXPECT_EQ(faults_.GetLastError(), kInjected);
-  EXPECT_FALSE(faults_.QueryFileStatus(Path("MISSING.INF").c_str(), &status));
-  EXPECT_EQ(faults_.GetLastError(), win::kErrorFileNotFound);
-}
-
-TEST_F(FaultInjection, ACleanRunCountsTheCallsAndACutAtEachOfThemLeavesTheOldTextOnDisk) {
+TEST_F(FaultInjection, ACutAtEachCallLeavesTheDiskAsTheLastCallThatGotThrough) {
   machine_.WriteInf("X.INF", "old");
   ASSERT_TRUE(Save(faults_, machine_, "new"));
-  const std::uint32_t calls = faults_.ForwardedCount();
+  const std::uint32_t calls = Reached();
   EXPECT_EQ(calls, 5u);
-  EXPECT_EQ(faults_.CallCount(FileOp::kAny), calls);
-  EXPECT_EQ(faults_.CallCount(FileOp::kMoveFile), 2u);
+  EXPECT_EQ(faults_.Plan().Calls(HostCall::kAnyFileCall), calls);
 
   const std::vector<std::string> expected[] = {
       {"X.INF=old"},
@@ -230,10 +206,35 @@ TEST_F(FaultInjection, ACleanRunCountsTheCallsAndACutAtEachOfThemLeavesTheOldTex
     FaultInjectingHost faults(machine.Host());
     faults.PowerCutAfter(cut);
     EXPECT_FALSE(Save(faults, machine, "new")) << "cut after call " << cut;
-    EXPECT_EQ(faults.ForwardedCount(), cut);
     faults.CloseLeftoverHandles();
     EXPECT_EQ(Disk(machine), expected[cut]) << "cut after call " << cut;
   }
+}
+
+TEST_F(FaultInjection, EveryFacetAnswersAPlantedCallWithItsFailureValue) {
+  faults_.Plan().FailCall(HostCall::kRegOpenKeyExA, 1, win::kErrorAccessDenied);
+  faults_.Plan().FailCallsFrom(HostCall::kCreateWindowExA, 2);
+  faults_.Plan().FailCall(HostCall::kGetVersionExA, 1);
+
+  win::HKEY key = nullptr;
+  EXPECT_EQ(
+      faults_.registry.RegOpenKeyExA(win::HkeyLocalMachine(), "Enum", 0, win::kKeyAllAccess, &key),
+      registry_codes::kAccessDenied);
+  win::OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  EXPECT_FALSE(faults_.system.GetVersionExA(&version));
+  EXPECT_TRUE(faults_.system.GetVersionExA(&version));
+  for (int call = 1; call <= 3; ++call) {
+    const win::HWND window = faults_.desktop.CreateWindowExA(0, "Missing", "", 0, 0, 0, 1, 1,
+                                                             nullptr, nullptr, nullptr, nullptr);
+    if (call >= 2) {
+      EXPECT_EQ(window, nullptr) << call;
+    }
+  }
+  EXPECT_EQ(reached_.Plan().Calls(HostCall::kRegOpenKeyExA), 0u);
+  EXPECT_EQ(reached_.Plan().Calls(HostCall::kGetVersionExA), 1u);
+  EXPECT_EQ(reached_.Plan().Calls(HostCall::kCreateWindowExA), 1u);
+  EXPECT_EQ(faults_.Plan().FaultsMet(), 4u);
 }
 
 TEST_F(FaultInjection, HandlesAreTrackedUntilTheCallerClosesThem) {
@@ -245,38 +246,22 @@ TEST_F(FaultInjection, HandlesAreTrackedUntilTheCallerClosesThem) {
   EXPECT_EQ(OpenThrough(faults_, "MISSING.INF", kRead), win::InvalidHandleValue());
   EXPECT_EQ(faults_.OpenHandleCount(), 2);
 
-  EXPECT_TRUE(faults_.CloseHandle(a));
+  EXPECT_TRUE(faults_.files.CloseHandle(a));
   EXPECT_EQ(faults_.OpenHandleCount(), 1);
-
-  // A close that fails still releases the handle, as on Win32, and reports
-  // the chosen error.
-  ASSERT_TRUE(faults_.FailCall(FileOp::kCloseHandle, 2, kInjected));
-  EXPECT_FALSE(faults_.CloseHandle(b));
-  EXPECT_EQ(faults_.GetLastError(), kInjected);
+  faults_.Plan().FailCall(HostCall::kCloseHandle, 2);
+  EXPECT_FALSE(faults_.files.CloseHandle(b));
   EXPECT_EQ(faults_.OpenHandleCount(), 0);
-  const win::HANDLE again = OpenThrough(machine_.Host(), "B.INF", kRead);
-  EXPECT_NE(again, win::InvalidHandleValue());
-  EXPECT_TRUE(machine_.Host().files.CloseHandle(again));
+  EXPECT_EQ(reached_.OpenHandleCount(), 0);
 }
 
 TEST_F(FaultInjection, HandlesLeftOpenAreClosedWhenTheInjectorGoesAway) {
   machine_.WriteInf("A.INF", "a");
   {
-    FaultInjectingHost faults(machine_.Host());
+    FaultInjectingHost faults(static_cast<HostServices&>(reached_));
     ASSERT_NE(OpenThrough(faults, "A.INF", kRead), win::InvalidHandleValue());
-    EXPECT_EQ(faults.OpenHandleCount(), 1);
+    EXPECT_EQ(reached_.OpenHandleCount(), 1);
   }
-  const win::HANDLE again = OpenThrough(machine_.Host(), "A.INF", kRead);
-  EXPECT_NE(again, win::InvalidHandleValue());
-  EXPECT_TRUE(machine_.Host().files.CloseHandle(again));
-}
-
-TEST_F(FaultInjection, TheRuleTableRefusesWhatItCannotHold) {
-  for (int i = 0; i < FaultInjectingHost::kMaxRules; ++i) {
-    ASSERT_TRUE(faults_.FailCall(FileOp::kReadFile, 100 + i, kInjected));
-  }
-  EXPECT_FALSE(faults_.FailCall(FileOp::kReadFile, 1, kInjected));
-  EXPECT_FALSE(faults_.ShortWrite(1));
+  EXPECT_EQ(reached_.OpenHandleCount(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+// A host for tests of the failure paths: it forwards every call of every
+// facet to another host through one fault plan, so that a refused open, a
+// full disk, a missing window or a power cut can be planted anywhere.
+//
+// File handles opened through it are tracked until the caller hands them to
+// CloseHandle, so that a test can tell a handle the caller left open; those
+// are closed in the inner host when this host goes away.
+#pragma once
+
+#include <cstdint>
+
+#include "host/FaultPlan.h"
+#include "host/ForwardingServices.h"
+#include "host/HostServices.h"
+
+class HandleTrackingFiles : public ForwardingFiles {
+ public:
+  static constexpr int kMaxHandles = 32;
+
+  HandleTrackingFiles(FileServices& inner, FaultPlan& faults);
+  ~HandleTrackingFiles();
+  HandleTrackingFiles(const HandleTrackingFiles&) = delete;
+  HandleTrackingFiles& operator=(const HandleTrackingFiles&) = delete;
+
+  int OpenHandleCount() const;
+  // Closes in the inner files what the caller has left open.
+  void CloseLeftoverHandles();
+
+  // An open that the tracking has no room for is refused.
+  win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
+                          std::uint32_t disposition, std::uint32_t attributes) override;
+  bool CloseHandle(win::HANDLE handle) override;
+
+ private:
+  win::HANDLE* Slot(win::HANDLE handle);
+
+  win::HANDLE handles_[kMaxHandles] = {};
+};
+
+// The forwarders, built before the services that refer to them.
+struct FaultInjectingFacets {
+  explicit FaultInjectingFacets(HostServices& inner)
+      : files_(inner.files, plan_),
+        registry_(inner.registry, &plan_),
+        desktop_(inner.desktop, &plan_),
+        system_(inner.system, &plan_) {}
+
+  FaultPlan plan_;
+  HandleTrackingFiles files_;
+  ForwardingRegistry registry_;
+  ForwardingDesktop desktop_;
+  ForwardingSystem system_;
+};
+
+class FaultInjectingHost : private FaultInjectingFacets, public HostServices {
+ public:
+  // ERROR_NOT_READY: what a call meets after the power cut.
+  static constexpr std::uint32_t kPowerCutError = 21;
+
+  explicit FaultInjectingHost(HostServices& inner)
+      : FaultInjectingFacets(inner), HostServices{files_, registry_, desktop_, system_} {}
+  FaultInjectingHost(const FaultInjectingHost&) = delete;
+  FaultInjectingHost& operator=(const FaultInjectingHost&) = delete;
+
+  FaultPlan& Plan() { return plan_; }
+  // Every file operation after the Nth (of any kind) fails, so that the disk
+  // stays as it stood after the last call that got through; 0 cuts at once.
+  void PowerCutAfter(std::uint32_t call) {
+    plan_.FailCallsFrom(HostCall::kAnyFileCall, call + 1, kPowerCutError);
+  }
+  int OpenHandleCount() const { return files_.OpenHandleCount(); }
+  void CloseLeftoverHandles() { files_.CloseLeftoverHandles(); }
+};
