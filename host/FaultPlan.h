@@ -47,7 +47,7 @@ class FaultPlan {
     bool onwards;
     Fault fault;
   };
-  static constexpr int kCallKinds = static_cast<int>(HostCall::kAnyDesktopCall) + 1;
+  static constexpr int kCallKinds = static_cast<int>(HostCall::kAnyAllocation) + 1;
   static int Index(HostCall call) { return static_cast<int>(call); }
   bool Matches(const Rule& rule, HostCall call) const;
 

@@ -70,6 +70,9 @@ enum class HostCall : std::uint8_t {
   kBitBlt,
   kDeleteDC,
   kAnyDesktopCall,
+  // Memory: the heap allocations of the program.
+  kAllocate,
+  kAnyAllocation,
 };
 
 // The name of any call of the facet that `call` belongs to.
@@ -77,5 +80,6 @@ constexpr HostCall AnyCallLike(HostCall call) {
   if (call <= HostCall::kAnyFileCall) return HostCall::kAnyFileCall;
   if (call <= HostCall::kAnyRegistryCall) return HostCall::kAnyRegistryCall;
   if (call <= HostCall::kAnySystemCall) return HostCall::kAnySystemCall;
-  return HostCall::kAnyDesktopCall;
+  if (call <= HostCall::kAnyDesktopCall) return HostCall::kAnyDesktopCall;
+  return HostCall::kAnyAllocation;
 }
