@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "FuzzMachine.h"
-#include "support/HostWrapper.h"
+#include "host/FaultInjectingHost.h"
 #include "support/UpdaterProbe.h"
 
 namespace {
