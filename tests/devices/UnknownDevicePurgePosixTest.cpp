@@ -38,7 +38,7 @@ class JunkFillingHost : public HostWrapper<ForwardingRegistry> {
     const std::uint32_t bufferSize = nameSize != nullptr ? *nameSize : 0;
     const std::int32_t result = ForwardingRegistry::RegEnumKeyExA(
         key, index, name, nameSize, reserved, className, classSize, lastWrite);
-    if (result == kSuccess && claimFullNames) *nameSize = bufferSize;
+    if (result == kSuccess && claimFullNames && nameSize != nullptr) *nameSize = bufferSize;
     if (result == kMoreData && name != nullptr && bufferSize > 0)
       CutName(key, index, name, bufferSize);
     return result;
