@@ -24,7 +24,6 @@ struct PosixFileSystem::Entry {
 namespace {
 
 constexpr mode_t kNormalMode = 0644;
-constexpr mode_t kReadOnlyMode = 0444;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -126,10 +125,11 @@ bool PosixFileSystem::QueryFileStatus(const char* path, win::FileStatus* status)
   return true;
 }
 
-// Sharing is not kept: the updater opens every file alone.
+// Sharing is not kept, as the updater opens every file alone; every file is
+// made with the normal attribute, the only one the updater asks for.
 win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
                                          std::uint32_t /*shareMode*/, std::uint32_t disposition,
-                                         std::uint32_t attributes) {
+                                         std::uint32_t /*attributes*/) {
   const win::HANDLE failed = win::InvalidHandleValue();
   const bool createsNew = disposition == win::kCreateNew;
   const bool creates = createsNew || disposition == win::kCreateAlways;
@@ -144,11 +144,6 @@ win::HANDLE PosixFileSystem::CreateFileA(const char* path, std::uint32_t access,
                     (creates && !createsNew ? O_CREAT | O_TRUNC : 0);
   const int descriptor = open(real->c_str(), flags, kNormalMode);
   if (descriptor < 0) return failed;
-  const mode_t mode = (attributes & win::kFileAttributeReadonly) ? kReadOnlyMode : kNormalMode;
-  if (creates && fchmod(descriptor, mode) != 0) {
-    close(descriptor);
-    return failed;
-  }
   const std::uintptr_t value = nextHandle_;
   // Handle values are never reused, so a handle closed twice stays invalid.
   nextHandle_ += 4;

@@ -1,49 +1,21 @@
 // The fault-injecting host over the test machine's host: a planted call
 // fails with its failure value and never reaches the host behind, on every
-// facet; counted calls, half-done writes, the power cut and the tracking of
-// open file handles.
-#include <gmock/gmock.h>
+// facet; counted calls, half-done writes and the tracking of open file
+// handles. The power cut is the store's own suite.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 
 namespace {
 
-using ::testing::ElementsAre;
-
 constexpr std::uint32_t kRead = win::kGenericRead;
 constexpr std::uint32_t kWrite = win::kGenericWrite;
-
-// A small save: the new text to X.TMP, the old file to X.OR0, X.TMP to X.INF.
-bool Save(HostServices& host, const TestMachine& machine, const std::string& text) {
-  const win::HANDLE file = host.files.CreateFileA(machine.InfHostPath("X.TMP").c_str(), kWrite, 0,
-                                                  win::kCreateAlways, win::kFileAttributeNormal);
-  if (file == win::InvalidHandleValue()) return false;
-  std::uint32_t written = 0;
-  const auto size = static_cast<std::uint32_t>(text.size());
-  const bool wrote = host.files.WriteFile(file, text.data(), size, &written) && written == size;
-  const bool closed = host.files.CloseHandle(file);
-  return wrote && closed &&
-         host.files.MoveFileA(machine.InfHostPath("X.INF").c_str(),
-                              machine.InfHostPath("X.OR0").c_str()) &&
-         host.files.MoveFileA(machine.InfHostPath("X.TMP").c_str(),
-                              machine.InfHostPath("X.INF").c_str());
-}
-
-// The names in the INF folder with what each holds, as "NAME=text".
-std::vector<std::string> Disk(const TestMachine& machine) {
-  std::vector<std::string> disk;
-  for (const std::string& name : machine.ListInf())
-    disk.push_back(name + "=" + machine.ReadInf(name));
-  return disk;
-}
 
 // The injector under test sits on a second one that only counts what
 // reaches it.
@@ -176,39 +148,6 @@ TEST_F(FaultInjection, AHalfDoneWriteStoresHalfAndSucceeds) {
   EXPECT_EQ(written, 3u);
   EXPECT_TRUE(faults_.files.CloseHandle(file));
   EXPECT_EQ(machine_.ReadInf("X.TMP"), "first\r\n01234end");
-}
-
-TEST_F(FaultInjection, TheNthFileOperationOfAnyKindCanFail) {
-  machine_.WriteInf("X.INF", "old");
-  faults_.Plan().FailCall(HostCall::kAnyFileCall, 4);  // the first move
-  EXPECT_FALSE(Save(faults_, machine_, "new"));
-  EXPECT_EQ(faults_.Plan().Calls(HostCall::kMoveFileA), 1u);
-  EXPECT_THAT(Disk(machine_), ElementsAre("X.INF=old", "X.TMP=new"));
-}
-
-TEST_F(FaultInjection, ACutAtEachCallLeavesTheDiskAsTheLastCallThatGotThrough) {
-  machine_.WriteInf("X.INF", "old");
-  ASSERT_TRUE(Save(faults_, machine_, "new"));
-  const std::uint32_t calls = Reached();
-  EXPECT_EQ(calls, 5u);
-  EXPECT_EQ(faults_.Plan().Calls(HostCall::kAnyFileCall), calls);
-
-  const std::vector<std::string> expected[] = {
-      {"X.INF=old"},
-      {"X.INF=old", "X.TMP="},
-      {"X.INF=old", "X.TMP=new"},
-      {"X.INF=old", "X.TMP=new"},
-      {"X.OR0=old", "X.TMP=new"},
-  };
-  for (std::uint32_t cut = 0; cut < calls; ++cut) {
-    TestMachine machine;
-    machine.WriteInf("X.INF", "old");
-    FaultInjectingHost faults(machine.Host());
-    faults.PowerCutAfter(cut);
-    EXPECT_FALSE(Save(faults, machine, "new")) << "cut after call " << cut;
-    faults.CloseLeftoverHandles();
-    EXPECT_EQ(Disk(machine), expected[cut]) << "cut after call " << cut;
-  }
 }
 
 TEST_F(FaultInjection, EveryFacetAnswersAPlantedCallWithItsFailureValue) {

@@ -1,7 +1,6 @@
 // What only the POSIX host has to get right on its own: the mapping of
 // Windows paths onto the root folder, the Windows rules that root would
-// otherwise escape (read-only files), the handle table, the creation-time
-// sources, and the test settings.
+// otherwise escape (read-only files), and the handle table.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -77,19 +76,6 @@ TEST_F(PosixFiles, ANewFileKeepsTheLettersGivenInsideTheFoldersThatExist) {
   EXPECT_FALSE(std::filesystem::exists(machine_.InfDir().parent_path().parent_path() / "windows"));
 }
 
-TEST_F(PosixFiles, AttributesAreExactlyNormalReadOnlyOrDirectory) {
-  machine_.WriteInf("PLAIN.INF", "");
-  machine_.WriteInf("LOCKED.INF", "");
-  machine_.SetInfReadOnly("LOCKED.INF", true);
-  machine_.MakeInfFolder("FOLDER");
-  EXPECT_EQ(Status(machine_.InfHostPath("PLAIN.INF")).attributes, win::kFileAttributeNormal);
-  EXPECT_EQ(Status(machine_.InfHostPath("LOCKED.INF")).attributes, win::kFileAttributeReadonly);
-  EXPECT_EQ(Status(machine_.InfHostPath("FOLDER")).attributes, win::kFileAttributeDirectory);
-
-  machine_.SetInfReadOnly("LOCKED.INF", false);
-  EXPECT_EQ(Status(machine_.InfHostPath("LOCKED.INF")).attributes, win::kFileAttributeNormal);
-}
-
 TEST_F(PosixFiles, AReadOnlyFileCannotBeWrittenOrCreatedOverEvenByRoot) {
   machine_.WriteInf("MSHDC.INF", "kept");
   machine_.SetInfReadOnly("MSHDC.INF", true);
@@ -102,18 +88,6 @@ TEST_F(PosixFiles, AReadOnlyFileCannotBeWrittenOrCreatedOverEvenByRoot) {
   const win::HANDLE reader = Open(path, kRead);
   EXPECT_NE(reader, win::InvalidHandleValue());
   EXPECT_TRUE(Files().CloseHandle(reader));
-}
-
-TEST_F(PosixFiles, CreatingWithTheReadOnlyAttributeGivesAReadOnlyFileThatTheHandleStillWrites) {
-  const std::string path = machine_.InfHostPath("NEW.INF");
-  const win::HANDLE file = Open(path, kWrite, win::kCreateAlways, win::kFileAttributeReadonly);
-  ASSERT_NE(file, win::InvalidHandleValue());
-  std::uint32_t written = 0;
-  EXPECT_TRUE(Files().WriteFile(file, "ab", 2, &written));
-  EXPECT_TRUE(Files().CloseHandle(file));
-  EXPECT_EQ(written, 2u);
-  EXPECT_TRUE(machine_.InfReadOnly("NEW.INF"));
-  EXPECT_EQ(machine_.ReadInf("NEW.INF"), "ab");
 }
 
 TEST_F(PosixFiles, OnlyOpenExistingCreateAlwaysAndCreateNewAreOffered) {

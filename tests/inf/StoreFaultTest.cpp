@@ -25,7 +25,6 @@ struct FaultCase {
   const char* name;
   HostCall op;
   std::uint32_t nth;
-  bool shortWrite;
   std::int32_t loadError;
   Left tmp;
 };
@@ -41,11 +40,7 @@ class StoreFaultTest : public ::testing::TestWithParam<FaultCase> {
 TEST_P(StoreFaultTest, FailsWithTheOldFileInPlace) {
   const FaultCase& c = GetParam();
   machine.WriteInf("mshdc.inf", kOld);
-  if (c.shortWrite) {
-    host.Plan().HalfDoCall(HostCall::kWriteFile, c.nth);
-  } else {
-    host.Plan().FailCall(c.op, c.nth);
-  }
+  host.Plan().FailCall(c.op, c.nth);
   UpdaterProbe engine(host);
   engine.LoadInf(std::string("mshdc.inf"));
   EXPECT_EQ(engine.GetError(), c.loadError);
@@ -66,18 +61,12 @@ TEST_P(StoreFaultTest, FailsWithTheOldFileInPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, StoreFaultTest,
-    ::testing::Values(
-        FaultCase{"OpenToRead", HostCall::kCreateFileA, 1, false, 1, Left::kNothing},
-        FaultCase{"Read", HostCall::kReadFile, 1, false, 1, Left::kNothing},
-        FaultCase{"CloseAfterReading", HostCall::kCloseHandle, 1, false, 1, Left::kNothing},
-        FaultCase{"CreateTemporary", HostCall::kCreateFileA, 2, false, 0, Left::kNothing},
-        FaultCase{"FirstWrite", HostCall::kWriteFile, 1, false, 0, Left::kNothing},
-        FaultCase{"LastWrite", HostCall::kWriteFile, 5, false, 0, Left::kNothing},
-        FaultCase{"DiskFull", HostCall::kWriteFile, 3, true, 0, Left::kNothing},
-        FaultCase{"Flush", HostCall::kFlushFileBuffers, 1, false, 0, Left::kNothing},
-        FaultCase{"CloseTemporary", HostCall::kCloseHandle, 2, false, 0, Left::kNothing},
-        FaultCase{"MoveToBackup", HostCall::kMoveFileA, 1, false, 0, Left::kNewText},
-        FaultCase{"MoveIntoPlace", HostCall::kMoveFileA, 2, false, 0, Left::kNewText}),
+    ::testing::Values(FaultCase{"OpenToRead", HostCall::kCreateFileA, 1, 1, Left::kNothing},
+                      FaultCase{"Read", HostCall::kReadFile, 1, 1, Left::kNothing},
+                      FaultCase{"CloseAfterReading", HostCall::kCloseHandle, 1, 1, Left::kNothing},
+                      FaultCase{"Flush", HostCall::kFlushFileBuffers, 1, 0, Left::kNothing},
+                      FaultCase{"MoveToBackup", HostCall::kMoveFileA, 1, 0, Left::kNewText},
+                      FaultCase{"MoveIntoPlace", HostCall::kMoveFileA, 2, 0, Left::kNewText}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
 // A failed close of the temporary file ends the save at that step. The
@@ -187,40 +176,5 @@ TEST_P(ChangedSizeTest, FileThatChangedSinceItsSizeWasTakenIsNotLoaded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Deltas, ChangedSizeTest, ::testing::Values(1, -1, -10));
-
-struct MissingFileCase {
-  const char* name;
-  std::uint32_t nth;
-  bool shortWrite;
-};
-
-void PrintTo(const MissingFileCase& c, std::ostream* os) { *os << c.name; }
-
-class MissingFileFaultTest : public ::testing::TestWithParam<MissingFileCase> {};
-
-TEST_P(MissingFileFaultTest, LeavesNoPartFileUnderTheOwnName) {
-  TestMachine machine;
-  FaultInjectingHost host(machine.Host());
-  if (GetParam().shortWrite) {
-    host.Plan().HalfDoCall(HostCall::kWriteFile, GetParam().nth);
-  } else {
-    host.Plan().FailCall(HostCall::kWriteFile, GetParam().nth);
-  }
-  UpdaterProbe engine(host);
-  engine.LoadInf(std::string("usb.inf"));
-  engine.SetDocument({"[Intel.Section]", "a", "[Strings]", "b"});
-  engine.SaveInf();
-  EXPECT_EQ(engine.GetError(), 1);
-  EXPECT_EQ(host.OpenHandleCount(), 0);
-  EXPECT_TRUE(machine.ListInf().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Writes, MissingFileFaultTest,
-                         ::testing::Values(MissingFileCase{"FirstWrite", 1, false},
-                                           MissingFileCase{"ThirdWrite", 3, false},
-                                           MissingFileCase{"DiskFull", 4, true}),
-                         [](const ::testing::TestParamInfo<MissingFileCase>& info) {
-                           return std::string(info.param.name);
-                         });
 
 }  // namespace
