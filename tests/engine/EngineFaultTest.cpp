@@ -25,13 +25,10 @@ struct DirectoryCase {
 
 void PrintTo(const DirectoryCase& c, std::ostream* os) { *os << c.result; }
 
-class BadWindowsDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {};
-
-TEST_P(BadWindowsDirectoryTest, PlanFailsBeforeAnyFileIsTouched) {
-  TestMachine machine;
-  machine.WriteInf("mshdc.inf", MshdcBefore());
-  FileCallRecorder recording(machine.Host(), machine);
-  WindowsDirectoryHost host(recording, GetParam().result, GetParam().directory);
+// Runs plan 3 and a load through `host`, which answers the Windows
+// directory query badly: both fail, and no file call reaches `recording`.
+void ExpectNothingTouched(TestMachine& machine, const FileCallRecorder& recording,
+                          HostServices& host) {
   UpdaterProbe engine(host);
   engine.RunPlan(3);
   EXPECT_EQ(engine.GetError(), 1);
@@ -43,17 +40,36 @@ TEST_P(BadWindowsDirectoryTest, PlanFailsBeforeAnyFileIsTouched) {
   EXPECT_EQ(machine.ReadInf("mshdc.inf"), MshdcBefore());
 }
 
+class BadWindowsDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(BadWindowsDirectoryTest, PlanFailsBeforeAnyFileIsTouched) {
+  TestMachine machine;
+  machine.WriteInf("mshdc.inf", MshdcBefore());
+  FileCallRecorder recording(machine.Host(), machine);
+  WindowsDirectoryHost host(recording, GetParam().result, GetParam().directory);
+  ExpectNothingTouched(machine, recording, host);
+}
+
 INSTANTIATE_TEST_SUITE_P(Directories, BadWindowsDirectoryTest,
-                         ::testing::Values(DirectoryCase{0, ""},
-                                           DirectoryCase{260, std::string(259, 'x')},
+                         ::testing::Values(DirectoryCase{260, std::string(259, 'x')},
                                            DirectoryCase{261, std::string(300, 'x')},
                                            DirectoryCase{1000, ""}));
+
+TEST(WindowsDirectory, AFailedQueryFailsThePlanBeforeAnyFileIsTouched) {
+  TestMachine machine;
+  machine.WriteInf("mshdc.inf", MshdcBefore());
+  FileCallRecorder recording(machine.Host(), machine);
+  FaultInjectingHost host(recording);
+  host.Plan().FailCallsFrom(HostCall::kGetWindowsDirectoryA, 1);
+  ExpectNothingTouched(machine, recording, host);
+}
 
 TEST(WindowsDirectory, MissingFailsEvenAPlanThatWouldDoNothing) {
   TestMachine machine;
   ScriptTableHost script(machine.Host());
   script.Set(3, "-1");
-  WindowsDirectoryHost host(script, 0, "");
+  FaultInjectingHost host(script);
+  host.Plan().FailCallsFrom(HostCall::kGetWindowsDirectoryA, 1);
   UpdaterProbe engine(host);
   engine.RunPlan(3);
   EXPECT_EQ(engine.GetError(), 1);
