@@ -59,12 +59,6 @@ std::string CursorName(std::uintptr_t cursor) {
 
 }  // namespace
 
-// ---- Script ----
-
-void ScriptedDesktop::QueueBoxAnswers(const std::vector<int>& answers) {
-  boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
-}
-
 win::HINSTANCE ScriptedDesktop::ProgramInstance() {
   return FromValue<win::HINSTANCE>(kProgramInstance);
 }
@@ -77,8 +71,6 @@ win::HICON ScriptedDesktop::ProgramIcon(std::uint16_t id) {
   return FromValue<win::HICON>(kProgramIconBase + id);
 }
 
-// ---- Record ----
-
 std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>& names) const {
   std::vector<std::string> result;
   for (const std::string& call : calls_) {
@@ -86,11 +78,6 @@ std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>
     if (std::find(names.begin(), names.end(), verb) != names.end()) result.push_back(call);
   }
   return result;
-}
-
-void ScriptedDesktop::ClearDrawing() {
-  fills_.clear();
-  blits_.clear();
 }
 
 const ScriptedDesktop::Window* ScriptedDesktop::FindWindow(win::HWND handle) const {
@@ -105,16 +92,9 @@ int ScriptedDesktop::OpenWindowCount() const {
                                         [](const Window& window) { return !window.destroyed; }));
 }
 
-const win::WNDCLASSA* ScriptedDesktop::FindClass(const std::string& name) const {
-  const auto found = classes_.find(name);
-  return found == classes_.end() ? nullptr : &found->second;
-}
-
-// ---- Work area and boxes ----
-
 bool ScriptedDesktop::SystemParametersInfoA(std::uint32_t action, std::uint32_t, void* data,
                                             std::uint32_t) {
-  Record("SystemParametersInfoA " + std::to_string(action));
+  Note("SystemParametersInfoA " + std::to_string(action));
   if (action != win::kSpiGetWorkArea) return false;
   std::memcpy(data, &workArea_, sizeof workArea_);
   return true;
@@ -130,14 +110,14 @@ int ScriptedDesktop::AnswerBox(const Box& box) {
 
 int ScriptedDesktop::MessageBoxA(win::HWND owner, const char* text, const char* caption,
                                  std::uint32_t type) {
-  Record("MessageBoxA");
+  Note("MessageBoxA");
   Box box = {Box::Kind::kPlain, owner, text, std::nullopt, type, std::nullopt, nullptr};
   if (caption != nullptr) box.caption = caption;
   return AnswerBox(box);
 }
 
 int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
-  Record("MessageBoxIndirectA");
+  Note("MessageBoxIndirectA");
   Box box = {Box::Kind::kIndirect, params->hwndOwner, params->lpszText, std::nullopt,
              params->dwStyle,      std::nullopt,      params->hInstance};
   if (params->lpszCaption != nullptr) box.caption = params->lpszCaption;
@@ -145,45 +125,41 @@ int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
   return AnswerBox(box);
 }
 
-// ---- Cursors and icons ----
-
 // Any system cursor (no instance) exists; of the program's, cursor 11 alone.
 win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
-  Record("LoadCursorA");
+  Note("LoadCursorA");
   const std::uint16_t id = win::IntResourceId(name);
   if (instance == nullptr) return FromValue<win::HCURSOR>(kSystemCursorBase + id);
   return instance == ProgramInstance() && id == IDC_BANNER ? ProgramCursor(id) : nullptr;
 }
 
 win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR cursor) {
-  Record("SetCursor " + CursorName(Value(cursor)));
+  Note("SetCursor " + CursorName(Value(cursor)));
   return nullptr;
 }
 
 std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int index, std::intptr_t value) {
-  Record("SetClassLongPtrA " + std::to_string(index) + " " +
-         CursorName(static_cast<std::uintptr_t>(value)));
+  Note("SetClassLongPtrA " + std::to_string(index) + " " +
+       CursorName(static_cast<std::uintptr_t>(value)));
   return 0;
 }
 
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
-  Record("LoadIconA");
+  Note("LoadIconA");
   const std::uint16_t id = win::IntResourceId(name);
   return instance == ProgramInstance() && icons_.count(id) != 0 ? ProgramIcon(id) : nullptr;
 }
 
-// ---- Window classes and windows ----
-
 bool ScriptedDesktop::GetClassInfoA(win::HINSTANCE, const char* className,
                                     win::WNDCLASSA* wndClass) {
-  Record("GetClassInfoA");
+  Note("GetClassInfoA");
   const win::WNDCLASSA* found = FindClass(className);
   if (found != nullptr) *wndClass = *found;
   return found != nullptr;
 }
 
 std::uint16_t ScriptedDesktop::RegisterClassA(const win::WNDCLASSA* wndClass) {
-  Record("RegisterClassA");
+  Note("RegisterClassA");
   const auto [entry, added] = classes_.emplace(wndClass->lpszClassName, *wndClass);
   if (!added) return 0;
   entry->second.lpszClassName = entry->first.c_str();
@@ -194,7 +170,7 @@ win::HWND ScriptedDesktop::CreateWindowExA(std::uint32_t exStyle, const char* cl
                                            const char* windowName, std::uint32_t style, int x,
                                            int y, int width, int height, win::HWND parent,
                                            win::HMENU, win::HINSTANCE instance, void*) {
-  Record("CreateWindowExA");
+  Note("CreateWindowExA");
   if (classes_.count(className) == 0) return nullptr;
   const win::HWND handle = FromValue<win::HWND>(nextWindowHandle);
   nextWindowHandle += 0x10;
@@ -219,7 +195,7 @@ win::LRESULT ScriptedDesktop::DefWindowProcA(win::HWND handle, std::uint32_t mes
 }
 
 bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
-  Record("ShowWindow " + std::to_string(showCommand));
+  Note("ShowWindow " + std::to_string(showCommand));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   const bool wasVisible = window->visible;
@@ -228,7 +204,7 @@ bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
 }
 
 bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
-  Record("UpdateWindow");
+  Note("UpdateWindow");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   if (window->visible && window->needsPaint) Deliver(*window, win::kWmPaint);
@@ -237,7 +213,7 @@ bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
 
 // Hides the windows that `handle` owns; none is shown again.
 bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
-  Record(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
+  Note(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
   for (Window& window : windows_) {
     if (window.parent == handle) window.visible = window.visible && show;
   }
@@ -247,16 +223,15 @@ bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
 bool ScriptedDesktop::SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx,
                                    int cy, std::uint32_t flags) {
   const std::string after = insertAfter == win::HwndBottom() ? "bottom" : Hex(Value(insertAfter));
-  Record("SetWindowPos " + after + " " + std::to_string(x) + " " + std::to_string(y) + " " +
-         std::to_string(cx) + " " + std::to_string(cy) + " " + Hex(flags));
+  Note("SetWindowPos " + after + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+       std::to_string(cx) + " " + std::to_string(cy) + " " + Hex(flags));
   return LiveWindow(handle) != nullptr;
 }
 
 bool ScriptedDesktop::DestroyWindow(win::HWND handle) {
-  Record("DestroyWindow");
+  Note("DestroyWindow");
   Window* window = LiveWindow(handle);
-  if (window == nullptr || window->destroying) return false;
-  window->destroying = true;
+  if (window == nullptr) return false;
   window->visible = false;
   Deliver(*window, win::kWmDestroy);
   Deliver(*window, win::kWmNcDestroy);
@@ -266,17 +241,14 @@ bool ScriptedDesktop::DestroyWindow(win::HWND handle) {
 
 win::LRESULT ScriptedDesktop::SendMessageA(win::HWND handle, std::uint32_t message,
                                            win::WPARAM wParam, win::LPARAM lParam) {
-  Record("SendMessageA " + Hex(message));
+  Note("SendMessageA " + Hex(message));
   Window* window = LiveWindow(handle);
   return window == nullptr ? 0 : Deliver(*window, message, wParam, lParam);
 }
 
 void ScriptedDesktop::PostQuitMessage(int exitCode) {
-  Record("PostQuitMessage " + std::to_string(exitCode));
-  win::MSG quit = {};
-  quit.message = win::kWmQuit;
-  quit.wParam = static_cast<win::WPARAM>(exitCode);
-  queue_.push_back(quit);
+  Note("PostQuitMessage " + std::to_string(exitCode));
+  queue_.push_back({nullptr, win::kWmQuit, static_cast<win::WPARAM>(exitCode), 0, 0, {}});
 }
 
 // The user closes the first open window not yet offered a close.
@@ -284,10 +256,7 @@ void ScriptedDesktop::OfferClose() {
   for (Window& window : windows_) {
     if (window.destroyed || window.closeOffered) continue;
     window.closeOffered = true;
-    win::MSG close = {};
-    close.hwnd = window.handle;
-    close.message = win::kWmClose;
-    queue_.push_back(close);
+    queue_.push_back({window.handle, win::kWmClose, 0, 0, 0, {}});
     return;
   }
 }
@@ -295,13 +264,13 @@ void ScriptedDesktop::OfferClose() {
 int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, std::uint32_t) {
   if (queue_.empty() && userClosesWindows_) OfferClose();
   if (queue_.empty()) {
-    Record("GetMessageA fails");
+    Note("GetMessageA fails");
     starved_ = true;
     return -1;
   }
   *message = queue_.front();
   queue_.pop_front();
-  Record("GetMessageA " + Hex(message->message));
+  Note("GetMessageA " + Hex(message->message));
   if (message->message != win::kWmQuit) return 1;
   quitCode_ = static_cast<int>(message->wParam);
   return 0;
@@ -310,7 +279,7 @@ int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, st
 bool ScriptedDesktop::TranslateMessage(const win::MSG*) { return false; }
 
 win::LRESULT ScriptedDesktop::DispatchMessageA(const win::MSG* message) {
-  Record("DispatchMessageA " + Hex(message->message));
+  Note("DispatchMessageA " + Hex(message->message));
   Window* window = LiveWindow(message->hwnd);
   return window == nullptr ? 0
                            : Deliver(*window, message->message, message->wParam, message->lParam);
@@ -327,8 +296,6 @@ win::LRESULT ScriptedDesktop::Deliver(Window& window, std::uint32_t message, win
                                       win::LPARAM lParam) {
   return classes_[window.className].lpfnWndProc(window.handle, message, wParam, lParam);
 }
-
-// ---- Painting ----
 
 std::uintptr_t ScriptedDesktop::AddGdi(GdiObject object) {
   const std::uintptr_t handle = NewGdiHandle();
@@ -352,7 +319,7 @@ bool ScriptedDesktop::Fault(const std::string& fault) {
 }
 
 win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) {
-  Record("BeginPaint");
+  Note("BeginPaint");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return nullptr;
   const std::uintptr_t dc = NewGdiHandle();
@@ -364,12 +331,12 @@ win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) 
 }
 
 bool ScriptedDesktop::EndPaint(win::HWND, const win::PAINTSTRUCT* paint) {
-  Record("EndPaint");
+  Note("EndPaint");
   return paintDcs_.erase(Value(paint->hdc)) != 0 || Fault("EndPaint without a paint");
 }
 
 bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
-  Record(std::string("ValidateRect ") + (rect == nullptr ? "null" : "rect"));
+  Note(std::string("ValidateRect ") + (rect == nullptr ? "null" : "rect"));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   if (rect == nullptr) window->needsPaint = false;
@@ -377,18 +344,18 @@ bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
 }
 
 win::HBRUSH ScriptedDesktop::CreateSolidBrush(win::COLORREF color) {
-  Record("CreateSolidBrush " + Hex(color));
+  Note("CreateSolidBrush " + Hex(color));
   return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "solid " + Hex(color)}));
 }
 
 win::HBRUSH ScriptedDesktop::CreateHatchBrush(int style, win::COLORREF color) {
   const std::string brush = std::to_string(style) + " " + Hex(color);
-  Record("CreateHatchBrush " + brush);
+  Note("CreateHatchBrush " + brush);
   return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "hatch " + brush}));
 }
 
 int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) {
-  Record("FillRect");
+  Note("FillRect");
   const GdiObject* object = FindGdi(Value(brush), GdiObject::Kind::kBrush);
   const bool paintable =
       paintDcs_.count(Value(dc)) != 0 || FindGdi(Value(dc), GdiObject::Kind::kMemoryDc) != nullptr;
@@ -404,7 +371,7 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
   const std::uintptr_t handle = Value(object);
   const auto found = gdiObjects_.find(handle);
   const bool known = found != gdiObjects_.end() && found->second.kind != GdiObject::Kind::kMemoryDc;
-  Record("DeleteObject " + (known ? found->second.description : Hex(handle)));
+  Note("DeleteObject " + (known ? found->second.description : Hex(handle)));
   if (!known) return Fault("DeleteObject of an unknown object " + Hex(handle));
   if (Selected(handle)) return Fault("DeleteObject of a bitmap still selected into a context");
   gdiObjects_.erase(found);
@@ -412,32 +379,29 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
 }
 
 win::HBITMAP ScriptedDesktop::LoadBitmapA(win::HINSTANCE instance, const char* name) {
-  const std::string id = std::to_string(win::IntResourceId(name));
-  Record("LoadBitmapA " + id);
-  if (instance != ProgramInstance() || bitmaps_.count(win::IntResourceId(name)) == 0) {
-    return nullptr;
-  }
-  return FromValue<win::HBITMAP>(AddGdi({GdiObject::Kind::kBitmap, "bitmap " + id}));
+  const std::uint16_t id = win::IntResourceId(name);
+  Note("LoadBitmapA " + std::to_string(id));
+  if (instance != ProgramInstance() || bitmaps_.count(id) == 0) return nullptr;
+  return FromValue<win::HBITMAP>(
+      AddGdi({GdiObject::Kind::kBitmap, "bitmap " + std::to_string(id)}));
 }
 
 int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int, void* buffer) {
-  Record("GetObjectA");
+  Note("GetObjectA");
   if (FindGdi(Value(object), GdiObject::Kind::kBitmap) == nullptr) return 0;
-  win::BITMAP info = {};
-  info.bmWidth = kPictureWidth;
-  info.bmHeight = kPictureHeight;
+  const win::BITMAP info = {0, kPictureWidth, kPictureHeight, 0, 0, 0, nullptr};
   std::memcpy(buffer, &info, sizeof info);
   return static_cast<int>(sizeof info);
 }
 
 win::HDC ScriptedDesktop::CreateCompatibleDC(win::HDC) {
-  Record("CreateCompatibleDC");
+  Note("CreateCompatibleDC");
   return FromValue<win::HDC>(AddGdi({GdiObject::Kind::kMemoryDc, "memory context", kStockBitmap}));
 }
 
 // Memory contexts take bitmaps only, the program's or the stock one.
 win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
-  Record("SelectObject");
+  Note("SelectObject");
   const std::uintptr_t handle = Value(object);
   GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
   const bool isBitmap =
@@ -448,7 +412,7 @@ win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
 
 bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source,
                              int sourceX, int sourceY, std::uint32_t rop) {
-  Record("BitBlt");
+  Note("BitBlt");
   const GdiObject* context = FindGdi(Value(source), GdiObject::Kind::kMemoryDc);
   const bool pictureSelected = context != nullptr && context->selected != kStockBitmap;
   blits_.push_back({target, x, y, width, height, source, sourceX, sourceY, rop, pictureSelected});
@@ -456,7 +420,7 @@ bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int heigh
 }
 
 bool ScriptedDesktop::DeleteDC(win::HDC dc) {
-  Record("DeleteDC");
+  Note("DeleteDC");
   const GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
   if (context == nullptr) return Fault("DeleteDC of an unknown context");
   if (context->selected != kStockBitmap) Fault("DeleteDC with a bitmap still selected");

@@ -1,14 +1,7 @@
 // The desktop of the POSIX host: scripted answers for the boxes, the
-// program's resources and the work area, and a record of every window, box,
-// cursor and drawing call.
-//
-// Record: Calls() lists the calls in order as short lines ("ShowWindow 10",
-// "MessageBoxIndirectA", "SetCursor wait", ...), the system's calls among
-// them; Boxes() every box with what it showed, Fills() and Blits() the
-// drawing, LiveGdiObjects() and GdiFaults() what is leaked or misreleased.
-//
-// Beyond that it follows the host's rules only where the program relies on
-// them, as tests/host/DesktopServicesTest.cpp pins them for every host.
+// program's resources and the work area, and a record of every call, window,
+// box and drawing. Beyond that it follows the host's rules only where the
+// program relies on them, as tests/host/DesktopServicesTest.cpp pins them.
 // GetMessageA never blocks: with nothing queued it lets the user close the
 // open windows when the script says so, and otherwise fails (-1), so that no
 // message loop waits for ever.
@@ -27,11 +20,11 @@
 
 class ScriptedDesktop final : public DesktopServices {
  public:
-  // ---- Script ----
-
   // Answers of the boxes in the order they are shown: kIdOk, kIdCancel, or 0
   // for a box that fails to show. A box shown with no answer left gets IDOK.
-  void QueueBoxAnswers(const std::vector<int>& answers);
+  void QueueBoxAnswers(const std::vector<int>& answers) {
+    boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
+  }
   // The program's resources: bitmap 10 (196 x 62), icons 10, 12 and 13 and
   // cursor 11, unless removed.
   void RemoveBitmap(std::uint16_t id) { bitmaps_.erase(id); }
@@ -46,8 +39,6 @@ class ScriptedDesktop final : public DesktopServices {
   static win::HINSTANCE ProgramInstance();
   static win::HCURSOR ProgramCursor(std::uint16_t id);
   static win::HICON ProgramIcon(std::uint16_t id);
-
-  // ---- Record ----
 
   struct Box {
     enum class Kind { kPlain, kIndirect };
@@ -76,18 +67,14 @@ class ScriptedDesktop final : public DesktopServices {
     win::HWND handle;
     std::string className;
     std::string caption;
-    std::uint32_t exStyle;
-    std::uint32_t style;
+    std::uint32_t exStyle, style;
     int x, y, width, height;
     win::HWND parent;
     win::HINSTANCE instance;
-    bool visible = false;
-    bool needsPaint = true;
-    bool destroying = false;
-    bool destroyed = false;
-    bool closeOffered = false;
+    bool visible = false, needsPaint = true, destroyed = false, closeOffered = false;
   };
 
+  // The calls in order as short lines ("ShowWindow 10", "SetCursor wait").
   const std::vector<std::string>& Calls() const { return calls_; }
   // The calls whose first word is one of `names`.
   std::vector<std::string> CallsOf(const std::vector<std::string>& names) const;
@@ -97,12 +84,18 @@ class ScriptedDesktop final : public DesktopServices {
   const std::vector<Box>& Boxes() const { return boxes_; }
   const std::vector<Fill>& Fills() const { return fills_; }
   const std::vector<Blit>& Blits() const { return blits_; }
-  void ClearDrawing();
+  void ClearDrawing() {
+    fills_.clear();
+    blits_.clear();
+  }
 
   const std::deque<Window>& Windows() const { return windows_; }
   const Window* FindWindow(win::HWND handle) const;
   int OpenWindowCount() const;
-  const win::WNDCLASSA* FindClass(const std::string& name) const;
+  const win::WNDCLASSA* FindClass(const std::string& name) const {
+    const auto found = classes_.find(name);
+    return found == classes_.end() ? nullptr : &found->second;
+  }
   std::size_t ClassCount() const { return classes_.size(); }
 
   // Brushes, bitmaps and memory contexts not yet deleted, and paints begun
@@ -117,8 +110,6 @@ class ScriptedDesktop final : public DesktopServices {
   std::optional<int> QuitCode() const { return quitCode_; }
   // GetMessageA found nothing to deliver and failed.
   bool MessageLoopStarved() const { return starved_; }
-
-  // ---- The host's calls ----
 
   bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
                              std::uint32_t winIni) override;
@@ -184,7 +175,6 @@ class ScriptedDesktop final : public DesktopServices {
   bool Selected(std::uintptr_t bitmap) const;
   // Notes a release or paint that the host refused; answers false.
   bool Fault(const std::string& fault);
-  void Record(const std::string& line) { calls_.push_back(line); }
 
   std::deque<int> boxAnswers_;
   std::set<std::uint16_t> bitmaps_ = {IDB_BANNER};
