@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "FuzzMachine.h"
+#include "host/FaultInjectingHost.h"
 #include "support/HostWrapper.h"
 #include "support/UpdaterProbe.h"
 
