@@ -57,7 +57,7 @@ void MergeBlock(benchmark::State& state, Anchor anchor) {
   MergeProbe updater(host);
   const std::size_t length = static_cast<std::size_t>(state.range(0));
   const std::vector<std::string> document =
-      Document(length, anchor, host.Desktop().Strings()[kBlock + 1]);
+      Document(length, anchor, host.System().Strings()[kBlock + 1]);
   const std::size_t merged = length + kBlockLines + (anchor == Anchor::kAbsent ? 1 : 0);
   for (auto _ : state) {
     updater.SetDocument(document);

@@ -33,7 +33,7 @@ class FuzzMachine {
   void Reset() {
     std::filesystem::remove_all(InfDir());
     std::filesystem::create_directories(InfDir());
-    host_->Desktop().Strings().clear();
+    host_->System().Strings().clear();
   }
 
   void WriteInf(const std::string& name, const std::string& bytes) {

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::FuzzMachine& machine = fuzz::FuzzMachine::Instance();
   machine.Reset();
   for (std::size_t i = 0; i < strings.size(); ++i) {
-    if (!strings[i].empty()) machine.Host().Desktop().Strings()[kBlock + i] = strings[i];
+    if (!strings[i].empty()) machine.Host().System().Strings()[kBlock + i] = strings[i];
   }
   UpdaterProbe engine(machine.Host());
   engine.SetDocument(document);

@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (strings.size() > kMostStrings) strings.resize(kMostStrings);
   for (std::size_t i = 0; i < strings.size(); ++i) {
     if (!strings[i].empty())
-      machine.Host().Desktop().Strings()[static_cast<std::uint16_t>(i + 1)] = strings[i];
+      machine.Host().System().Strings()[static_cast<std::uint16_t>(i + 1)] = strings[i];
   }
   machine.WriteInf("a.inf", kText);
   machine.WriteInf("b.inf", "");

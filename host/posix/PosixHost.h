@@ -1,7 +1,7 @@
 // The POSIX host: real files below a root folder (PosixFileSystem), a
-// registry held in memory (MemoryRegistry), and a scripted desktop that also
-// stands for the system side: the module and its string table, the version
-// queries, the boxes and a record of what is drawn (ScriptedDesktop).
+// registry held in memory (MemoryRegistry), a scripted desktop that records
+// what is shown and drawn (ScriptedDesktop), and a scripted system whose
+// calls join the desktop's record (ScriptedSystem).
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "host/posix/MemoryRegistry.h"
 #include "host/posix/PosixFileSystem.h"
 #include "host/posix/ScriptedDesktop.h"
+#include "host/posix/ScriptedSystem.h"
 
 // The stand-ins, built before the services that refer to them.
 struct PosixStandIns {
@@ -18,6 +19,7 @@ struct PosixStandIns {
   PosixFileSystem files_;
   MemoryRegistry registry_;
   ScriptedDesktop desktop_;
+  ScriptedSystem system_{desktop_};
 };
 
 class PosixHost : private PosixStandIns, public HostServices {
@@ -25,11 +27,12 @@ class PosixHost : private PosixStandIns, public HostServices {
   // `root` is the folder that stands for drive C:; the Windows directory is
   // C:\WINDOWS below it.
   explicit PosixHost(const std::string& root)
-      : PosixStandIns(root), HostServices{files_, registry_, desktop_, desktop_} {}
+      : PosixStandIns(root), HostServices{files_, registry_, desktop_, system_} {}
   PosixHost(const PosixHost&) = delete;
   PosixHost& operator=(const PosixHost&) = delete;
 
   PosixFileSystem& Files() { return files_; }
   MemoryRegistry& Registry() { return registry_; }
   ScriptedDesktop& Desktop() { return desktop_; }
+  ScriptedSystem& System() { return system_; }
 };

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <sstream>
-#include <string_view>
-
-#include "host/posix/BuiltInStrings.h"
+#include <utility>
 
 namespace {
 
@@ -27,8 +25,6 @@ constexpr std::uintptr_t kStockBitmap = 0xF0000;
 constexpr std::uintptr_t kSystemCursorBase = 0x10000;
 constexpr std::uintptr_t kProgramCursorBase = 0x20000;
 constexpr std::uintptr_t kProgramIconBase = 0x30000;
-constexpr std::uintptr_t kSystemIconBase = 0x40000;
-constexpr std::uintptr_t kCurrentThread = ~std::uintptr_t{1};  // (HANDLE)-2, as on Windows
 
 template <typename Handle>
 std::uintptr_t Value(Handle handle) {
@@ -40,91 +36,40 @@ Handle FromValue(std::uintptr_t value) {
   return reinterpret_cast<Handle>(value);
 }
 
+std::uintptr_t NewGdiHandle() {
+  const std::uintptr_t handle = nextGdiHandle;
+  nextGdiHandle += 4;
+  return handle;
+}
+
 std::string Hex(std::uintptr_t value) {
   std::ostringstream out;
   out << std::hex << value;
   return out.str();
 }
 
-std::string CursorName(win::HCURSOR cursor) {
-  const std::uintptr_t value = Value(cursor);
-  if (value == 0) return "none";
-  if (value == kSystemCursorBase + win::kIdcWait) return "wait";
-  if (value == kSystemCursorBase + win::kIdcArrow) return "arrow";
-  if (value > kProgramCursorBase && value < kProgramIconBase) {
-    return "program " + std::to_string(value - kProgramCursorBase);
+std::string CursorName(std::uintptr_t cursor) {
+  if (cursor == kSystemCursorBase + win::kIdcWait) return "wait";
+  if (cursor == kSystemCursorBase + win::kIdcArrow) return "arrow";
+  if (cursor > kProgramCursorBase && cursor < kProgramIconBase) {
+    return "program " + std::to_string(cursor - kProgramCursorBase);
   }
-  return Hex(value);
-}
-
-win::OSVERSIONINFOA VersionRecord(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
-                                  std::uint32_t build) {
-  win::OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-  version.dwMajorVersion = major;
-  version.dwMinorVersion = minor;
-  version.dwBuildNumber = build;
-  version.dwPlatformId = platform;
-  return version;
-}
-
-void SetPresent(std::set<std::uint16_t>& ids, std::uint16_t id, bool present) {
-  if (present) {
-    ids.insert(id);
-  } else {
-    ids.erase(id);
-  }
-}
-
-std::string ResourceName(const char* name) {
-  if (name == nullptr) return "null";
-  if (win::IsIntResource(name)) return std::to_string(win::IntResourceId(name));
-  return name;
-}
-
-// Copies as much of `text` as fits in `size` (at least 1) bytes,
-// zero-terminated, as the module-name and string-table calls do; gives the
-// length copied.
-std::size_t CopyCut(std::string_view text, char* buffer, std::size_t size) {
-  const std::size_t length = std::min(text.size(), size - 1);
-  std::copy_n(text.data(), length, buffer);
-  buffer[length] = '\0';
-  return length;
+  return Hex(cursor);
 }
 
 }  // namespace
 
-// ---- Script ----
-
-win::OSVERSIONINFOA ScriptedDesktop::Windows95(std::uint32_t buildNumber) {
-  return VersionRecord(win::kVerPlatformWin32Windows, buildNumber >> 24, (buildNumber >> 16) & 0xFF,
-                       buildNumber);
+win::HINSTANCE ScriptedDesktop::ProgramInstance() {
+  return FromValue<win::HINSTANCE>(kProgramInstance);
 }
 
-win::OSVERSIONINFOA ScriptedDesktop::WindowsNt(std::uint32_t major, std::uint32_t minor,
-                                               std::uint32_t build) {
-  return VersionRecord(win::kVerPlatformWin32Nt, major, minor, build);
+win::HCURSOR ScriptedDesktop::ProgramCursor(std::uint16_t id) {
+  return FromValue<win::HCURSOR>(kProgramCursorBase + id);
 }
 
-win::OSVERSIONINFOA ScriptedDesktop::Win32s() {
-  return VersionRecord(win::kVerPlatformWin32s, 3, 10, 0);
+win::HICON ScriptedDesktop::ProgramIcon(std::uint16_t id) {
+  return FromValue<win::HICON>(kProgramIconBase + id);
 }
-
-void ScriptedDesktop::SetVersion(const win::OSVERSIONINFOA& version) { version_ = version; }
-
-void ScriptedDesktop::QueueBoxAnswers(const std::vector<int>& answers) {
-  boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
-}
-
-void ScriptedDesktop::SetBitmapPresent(std::uint16_t id, bool present) {
-  SetPresent(bitmaps_, id, present);
-}
-
-void ScriptedDesktop::SetIconPresent(std::uint16_t id, bool present) {
-  SetPresent(icons_, id, present);
-}
-
-// ---- Record ----
 
 std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>& names) const {
   std::vector<std::string> result;
@@ -133,11 +78,6 @@ std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>
     if (std::find(names.begin(), names.end(), verb) != names.end()) result.push_back(call);
   }
   return result;
-}
-
-void ScriptedDesktop::ClearDrawing() {
-  fills_.clear();
-  blits_.clear();
 }
 
 const ScriptedDesktop::Window* ScriptedDesktop::FindWindow(win::HWND handle) const {
@@ -152,205 +92,77 @@ int ScriptedDesktop::OpenWindowCount() const {
                                         [](const Window& window) { return !window.destroyed; }));
 }
 
-const ScriptedDesktop::WindowClass* ScriptedDesktop::FindClass(const std::string& name) const {
-  const auto found = classes_.find(name);
-  return found == classes_.end() ? nullptr : &found->second;
-}
-
-win::HINSTANCE ScriptedDesktop::ProgramInstance() {
-  return FromValue<win::HINSTANCE>(kProgramInstance);
-}
-
-win::HCURSOR ScriptedDesktop::ProgramCursor(std::uint16_t id) {
-  return FromValue<win::HCURSOR>(kProgramCursorBase + id);
-}
-
-win::HICON ScriptedDesktop::ProgramIcon(std::uint16_t id) {
-  return FromValue<win::HICON>(kProgramIconBase + id);
-}
-
-// ---- System ----
-
-ScriptedDesktop::ScriptedDesktop() {
-  for (std::size_t i = 0; i < kBuiltInStringCount; ++i) {
-    strings_[kBuiltInStrings[i].id] = kBuiltInStrings[i].text;
-  }
-}
-
-win::HINSTANCE ScriptedDesktop::GetModuleHandleA(const char* moduleName) {
-  return moduleName == nullptr ? ProgramInstance() : nullptr;
-}
-
-std::uint32_t ScriptedDesktop::GetModuleFileNameA(win::HINSTANCE module, char* buffer,
-                                                  std::uint32_t size) {
-  if (module != nullptr && module != ProgramInstance()) return 0;
-  if (size == 0) return 0;
-  return static_cast<std::uint32_t>(CopyCut("C:\\TXINFUPD.EXE", buffer, size));
-}
-
-// An absent string has length 0.
-int ScriptedDesktop::LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
-                                 int bufferSize) {
-  if (instance != ProgramInstance()) return 0;
-  if (buffer == nullptr || bufferSize <= 0) return 0;
-  const auto found = strings_.find(static_cast<std::uint16_t>(id));
-  const std::string_view text = found == strings_.end() ? std::string_view() : found->second;
-  return static_cast<int>(CopyCut(text, buffer, static_cast<std::size_t>(bufferSize)));
-}
-
-// The Windows 95 family and Win32s set the top bit; NT keeps its build
-// number in the high word.
-std::uint32_t ScriptedDesktop::GetVersion() {
-  const std::uint32_t numbers =
-      (version_.dwMajorVersion & 0xFF) | ((version_.dwMinorVersion & 0xFF) << 8);
-  if (version_.dwPlatformId == win::kVerPlatformWin32Nt) {
-    return numbers | ((version_.dwBuildNumber & 0x7FFF) << 16);
-  }
-  return numbers | 0xC0000000u;
-}
-
-bool ScriptedDesktop::GetVersionExA(win::OSVERSIONINFOA* info) {
-  Record("GetVersionExA");
-  if (failVersionQuery_ || info == nullptr || info->dwOSVersionInfoSize != sizeof *info) {
-    return false;
-  }
-  *info = version_;
-  return true;
-}
-
-win::HANDLE ScriptedDesktop::GetCurrentThread() { return FromValue<win::HANDLE>(kCurrentThread); }
-
-bool ScriptedDesktop::SetThreadPriority(win::HANDLE thread, int priority) {
-  const bool current = Value(thread) == kCurrentThread;
-  Record(std::string("SetThreadPriority ") + (current ? "current " : "other ") +
-         std::to_string(priority));
-  return current;
-}
-
-bool ScriptedDesktop::EnableShutdownPrivilege() {
-  Record("EnableShutdownPrivilege");
-  return true;
-}
-
-bool ScriptedDesktop::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) {
-  Record("ExitWindowsEx " + std::to_string(flags) + " " + Hex(reserved));
-  return true;
-}
-
 bool ScriptedDesktop::SystemParametersInfoA(std::uint32_t action, std::uint32_t, void* data,
                                             std::uint32_t) {
-  Record("SystemParametersInfoA " + std::to_string(action));
-  if (action != win::kSpiGetWorkArea || data == nullptr || failWorkArea_) return false;
+  Note("SystemParametersInfoA " + std::to_string(action));
+  if (action != win::kSpiGetWorkArea) return false;
   std::memcpy(data, &workArea_, sizeof workArea_);
   return true;
 }
 
-// ---- Boxes ----
-
-int ScriptedDesktop::AnswerBox(Box box) {
-  box.answer = win::kIdOk;
-  if (!boxAnswers_.empty()) {
-    box.answer = boxAnswers_.front();
-    boxAnswers_.pop_front();
-  }
+int ScriptedDesktop::AnswerBox(const Box& box) {
   boxes_.push_back(box);
-  return box.answer;
+  if (boxAnswers_.empty()) return win::kIdOk;
+  const int answer = boxAnswers_.front();
+  boxAnswers_.pop_front();
+  return answer;
 }
 
 int ScriptedDesktop::MessageBoxA(win::HWND owner, const char* text, const char* caption,
                                  std::uint32_t type) {
-  Record("MessageBoxA");
-  Box box = {};
-  box.kind = Box::Kind::kPlain;
-  box.owner = owner;
-  box.text = text == nullptr ? "" : text;
+  Note("MessageBoxA");
+  Box box = {Box::Kind::kPlain, owner, text, std::nullopt, type, std::nullopt, nullptr};
   if (caption != nullptr) box.caption = caption;
-  box.style = type;
   return AnswerBox(box);
 }
 
 int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
-  Record("MessageBoxIndirectA");
-  if (params == nullptr) return 0;
-  Box box = {};
-  box.kind = Box::Kind::kIndirect;
-  box.owner = params->hwndOwner;
-  box.text = params->lpszText == nullptr ? "" : params->lpszText;
+  Note("MessageBoxIndirectA");
+  Box box = {Box::Kind::kIndirect, params->hwndOwner, params->lpszText, std::nullopt,
+             params->dwStyle,      std::nullopt,      params->hInstance};
   if (params->lpszCaption != nullptr) box.caption = params->lpszCaption;
-  box.style = params->dwStyle;
-  if (params->lpszIcon != nullptr && win::IsIntResource(params->lpszIcon)) {
-    box.iconId = win::IntResourceId(params->lpszIcon);
-  }
-  box.instance = params->hInstance;
+  if (params->lpszIcon != nullptr) box.iconId = win::IntResourceId(params->lpszIcon);
   return AnswerBox(box);
 }
 
-// ---- Cursors and icons ----
-
-// A system cursor or icon (no instance) comes in any number; one of the
-// program's only when it exists. The handle is the kind's base plus the
-// number, 0 when there is none.
-std::uintptr_t ScriptedDesktop::LoadCursorOrIcon(const std::string& call, win::HINSTANCE instance,
-                                                 const char* name,
-                                                 const std::set<std::uint16_t>& present,
-                                                 std::uintptr_t systemBase,
-                                                 std::uintptr_t programBase) {
-  const bool system = instance == nullptr;
-  Record(call + (system ? " system " : " program ") + ResourceName(name));
-  if (name == nullptr || !win::IsIntResource(name)) return 0;
-  const std::uint16_t id = win::IntResourceId(name);
-  if (system) return systemBase + id;
-  if (!IsProgram(instance) || present.count(id) == 0) return 0;
-  return programBase + id;
-}
-
+// Any system cursor (no instance) exists; of the program's, cursor 11 alone.
 win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
-  static const std::set<std::uint16_t> kCursors = {IDC_BANNER};
-  return FromValue<win::HCURSOR>(LoadCursorOrIcon("LoadCursorA", instance, name, kCursors,
-                                                  kSystemCursorBase, kProgramCursorBase));
+  Note("LoadCursorA");
+  const std::uint16_t id = win::IntResourceId(name);
+  if (instance == nullptr) return FromValue<win::HCURSOR>(kSystemCursorBase + id);
+  return instance == ProgramInstance() && id == IDC_BANNER ? ProgramCursor(id) : nullptr;
 }
 
 win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR cursor) {
-  Record("SetCursor " + CursorName(cursor));
+  Note("SetCursor " + CursorName(Value(cursor)));
   return nullptr;
 }
 
 std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int index, std::intptr_t value) {
-  Record("SetClassLongPtrA " + std::to_string(index) + " " +
-         CursorName(FromValue<win::HCURSOR>(static_cast<std::uintptr_t>(value))));
+  Note("SetClassLongPtrA " + std::to_string(index) + " " +
+       CursorName(static_cast<std::uintptr_t>(value)));
   return 0;
 }
 
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
-  return FromValue<win::HICON>(
-      LoadCursorOrIcon("LoadIconA", instance, name, icons_, kSystemIconBase, kProgramIconBase));
+  Note("LoadIconA");
+  const std::uint16_t id = win::IntResourceId(name);
+  return instance == ProgramInstance() && icons_.count(id) != 0 ? ProgramIcon(id) : nullptr;
 }
 
-// ---- Window classes and windows ----
-
-bool ScriptedDesktop::GetClassInfoA(win::HINSTANCE instance, const char* className,
+bool ScriptedDesktop::GetClassInfoA(win::HINSTANCE, const char* className,
                                     win::WNDCLASSA* wndClass) {
-  const auto found = className == nullptr ? classes_.end() : classes_.find(className);
-  const bool known = found != classes_.end() && found->second.record.hInstance == instance;
-  Record(std::string("GetClassInfoA ") + (known ? "found" : "missing"));
-  if (!known || wndClass == nullptr) return false;
-  *wndClass = found->second.record;
-  wndClass->lpszClassName = found->second.name.c_str();
-  return true;
+  Note("GetClassInfoA");
+  const win::WNDCLASSA* found = FindClass(className);
+  if (found != nullptr) *wndClass = *found;
+  return found != nullptr;
 }
 
 std::uint16_t ScriptedDesktop::RegisterClassA(const win::WNDCLASSA* wndClass) {
-  Record("RegisterClassA");
-  if (failRegisterClass_ || wndClass == nullptr || wndClass->lpszClassName == nullptr ||
-      wndClass->lpfnWndProc == nullptr) {
-    return 0;
-  }
-  const std::string name = wndClass->lpszClassName;
-  if (classes_.count(name) != 0) return 0;
-  WindowClass& entry = classes_[name];
-  entry.record = *wndClass;
-  entry.name = name;
-  entry.record.lpszClassName = entry.name.c_str();
+  Note("RegisterClassA");
+  const auto [entry, added] = classes_.emplace(wndClass->lpszClassName, *wndClass);
+  if (!added) return 0;
+  entry->second.lpszClassName = entry->first.c_str();
   return nextClassAtom++;
 }
 
@@ -358,33 +170,21 @@ win::HWND ScriptedDesktop::CreateWindowExA(std::uint32_t exStyle, const char* cl
                                            const char* windowName, std::uint32_t style, int x,
                                            int y, int width, int height, win::HWND parent,
                                            win::HMENU, win::HINSTANCE instance, void*) {
-  Record("CreateWindowExA");
-  if (failCreateWindow_ || className == nullptr || win::IsIntResource(className) ||
-      classes_.count(className) == 0) {
-    return nullptr;
-  }
-  Window& window = windows_.emplace_back();
-  window.handle = FromValue<win::HWND>(nextWindowHandle);
+  Note("CreateWindowExA");
+  if (classes_.count(className) == 0) return nullptr;
+  const win::HWND handle = FromValue<win::HWND>(nextWindowHandle);
   nextWindowHandle += 0x10;
-  window.className = className;
-  window.caption = windowName == nullptr ? "" : windowName;
-  window.exStyle = exStyle;
-  window.style = style;
-  window.x = x;
-  window.y = y;
-  window.width = width;
-  window.height = height;
-  window.parent = parent;
-  window.instance = instance;
-  Deliver(window, kWmGetMinMaxInfo, 0, 0);
-  if (Deliver(window, win::kWmNcCreate, 0, 0) == 0) {
-    Deliver(window, win::kWmNcDestroy, 0, 0);
+  Window& window = windows_.emplace_back(
+      Window{handle, className, windowName, exStyle, style, x, y, width, height, parent, instance});
+  Deliver(window, kWmGetMinMaxInfo);
+  if (Deliver(window, win::kWmNcCreate) == 0) {
+    Deliver(window, win::kWmNcDestroy);
     window.destroyed = true;
     return nullptr;
   }
-  Deliver(window, kWmCreate, 0, 0);
+  Deliver(window, kWmCreate);
   window.visible = (style & kWsVisible) != 0;
-  return window.handle;
+  return handle;
 }
 
 win::LRESULT ScriptedDesktop::DefWindowProcA(win::HWND handle, std::uint32_t message, win::WPARAM,
@@ -395,7 +195,7 @@ win::LRESULT ScriptedDesktop::DefWindowProcA(win::HWND handle, std::uint32_t mes
 }
 
 bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
-  Record("ShowWindow " + std::to_string(showCommand));
+  Note("ShowWindow " + std::to_string(showCommand));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   const bool wasVisible = window->visible;
@@ -404,16 +204,16 @@ bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
 }
 
 bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
-  Record("UpdateWindow");
+  Note("UpdateWindow");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
-  if (window->visible && window->needsPaint) Deliver(*window, win::kWmPaint, 0, 0);
+  if (window->visible && window->needsPaint) Deliver(*window, win::kWmPaint);
   return true;
 }
 
 // Hides the windows that `handle` owns; none is shown again.
 bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
-  Record(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
+  Note(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
   for (Window& window : windows_) {
     if (window.parent == handle) window.visible = window.visible && show;
   }
@@ -423,59 +223,54 @@ bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
 bool ScriptedDesktop::SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx,
                                    int cy, std::uint32_t flags) {
   const std::string after = insertAfter == win::HwndBottom() ? "bottom" : Hex(Value(insertAfter));
-  Record("SetWindowPos " + after + " " + std::to_string(x) + " " + std::to_string(y) + " " +
-         std::to_string(cx) + " " + std::to_string(cy) + " " + Hex(flags));
+  Note("SetWindowPos " + after + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+       std::to_string(cx) + " " + std::to_string(cy) + " " + Hex(flags));
   return LiveWindow(handle) != nullptr;
 }
 
 bool ScriptedDesktop::DestroyWindow(win::HWND handle) {
-  Record("DestroyWindow");
+  Note("DestroyWindow");
   Window* window = LiveWindow(handle);
-  if (window == nullptr || window->destroying) return false;
-  window->destroying = true;
+  if (window == nullptr) return false;
   window->visible = false;
-  Deliver(*window, win::kWmDestroy, 0, 0);
-  Deliver(*window, win::kWmNcDestroy, 0, 0);
+  Deliver(*window, win::kWmDestroy);
+  Deliver(*window, win::kWmNcDestroy);
   window->destroyed = true;
   return true;
 }
 
 win::LRESULT ScriptedDesktop::SendMessageA(win::HWND handle, std::uint32_t message,
                                            win::WPARAM wParam, win::LPARAM lParam) {
-  Record("SendMessageA " + Hex(message));
+  Note("SendMessageA " + Hex(message));
   Window* window = LiveWindow(handle);
-  if (window == nullptr) return 0;
-  return Deliver(*window, message, wParam, lParam);
+  return window == nullptr ? 0 : Deliver(*window, message, wParam, lParam);
 }
 
 void ScriptedDesktop::PostQuitMessage(int exitCode) {
-  Record("PostQuitMessage " + std::to_string(exitCode));
-  win::MSG quit = {};
-  quit.message = win::kWmQuit;
-  quit.wParam = static_cast<win::WPARAM>(exitCode);
-  queue_.push_back(quit);
+  Note("PostQuitMessage " + std::to_string(exitCode));
+  queue_.push_back({nullptr, win::kWmQuit, static_cast<win::WPARAM>(exitCode), 0, 0, {}});
+}
+
+// The user closes the first open window not yet offered a close.
+void ScriptedDesktop::OfferClose() {
+  for (Window& window : windows_) {
+    if (window.destroyed || window.closeOffered) continue;
+    window.closeOffered = true;
+    queue_.push_back({window.handle, win::kWmClose, 0, 0, 0, {}});
+    return;
+  }
 }
 
 int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, std::uint32_t) {
-  if (queue_.empty() && userClosesWindows_) {
-    for (Window& window : windows_) {
-      if (window.destroyed || window.closeOffered) continue;
-      window.closeOffered = true;
-      win::MSG close = {};
-      close.hwnd = window.handle;
-      close.message = win::kWmClose;
-      queue_.push_back(close);
-      break;
-    }
-  }
+  if (queue_.empty() && userClosesWindows_) OfferClose();
   if (queue_.empty()) {
-    Record("GetMessageA fails");
+    Note("GetMessageA fails");
     starved_ = true;
     return -1;
   }
   *message = queue_.front();
   queue_.pop_front();
-  Record("GetMessageA " + Hex(message->message));
+  Note("GetMessageA " + Hex(message->message));
   if (message->message != win::kWmQuit) return 1;
   quitCode_ = static_cast<int>(message->wParam);
   return 0;
@@ -484,10 +279,10 @@ int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, st
 bool ScriptedDesktop::TranslateMessage(const win::MSG*) { return false; }
 
 win::LRESULT ScriptedDesktop::DispatchMessageA(const win::MSG* message) {
-  Record("DispatchMessageA " + Hex(message->message));
+  Note("DispatchMessageA " + Hex(message->message));
   Window* window = LiveWindow(message->hwnd);
-  if (window == nullptr) return 0;
-  return Deliver(*window, message->message, message->wParam, message->lParam);
+  return window == nullptr ? 0
+                           : Deliver(*window, message->message, message->wParam, message->lParam);
 }
 
 ScriptedDesktop::Window* ScriptedDesktop::LiveWindow(win::HWND handle) {
@@ -499,43 +294,36 @@ ScriptedDesktop::Window* ScriptedDesktop::LiveWindow(win::HWND handle) {
 
 win::LRESULT ScriptedDesktop::Deliver(Window& window, std::uint32_t message, win::WPARAM wParam,
                                       win::LPARAM lParam) {
-  const win::WNDPROC procedure = classes_[window.className].record.lpfnWndProc;
-  return procedure(window.handle, message, wParam, lParam);
+  return classes_[window.className].lpfnWndProc(window.handle, message, wParam, lParam);
 }
 
-// ---- Painting ----
-
-std::uintptr_t ScriptedDesktop::NewGdiHandle() {
-  const std::uintptr_t handle = nextGdiHandle;
-  nextGdiHandle += 4;
+std::uintptr_t ScriptedDesktop::AddGdi(GdiObject object) {
+  const std::uintptr_t handle = NewGdiHandle();
+  gdiObjects_[handle] = std::move(object);
   return handle;
 }
 
-ScriptedDesktop::GdiObject* ScriptedDesktop::FindGdi(std::uintptr_t handle) {
+ScriptedDesktop::GdiObject* ScriptedDesktop::FindGdi(std::uintptr_t handle, GdiObject::Kind kind) {
   const auto found = gdiObjects_.find(handle);
-  return found == gdiObjects_.end() ? nullptr : &found->second;
+  return found == gdiObjects_.end() || found->second.kind != kind ? nullptr : &found->second;
 }
 
-ScriptedDesktop::GdiObject* ScriptedDesktop::FindMemoryDc(win::HDC dc) {
-  GdiObject* found = FindGdi(Value(dc));
-  return found != nullptr && found->kind == GdiObject::Kind::kMemoryDc ? found : nullptr;
+bool ScriptedDesktop::Selected(std::uintptr_t bitmap) const {
+  return std::any_of(gdiObjects_.begin(), gdiObjects_.end(),
+                     [bitmap](const auto& entry) { return entry.second.selected == bitmap; });
 }
 
-// A memory context that holds `bitmap`, 0 when none does.
-std::uintptr_t ScriptedDesktop::ContextHolding(std::uintptr_t bitmap) const {
-  for (const auto& [handle, entry] : gdiObjects_) {
-    if (entry.kind == GdiObject::Kind::kMemoryDc && entry.selected == bitmap) return handle;
-  }
-  return 0;
+bool ScriptedDesktop::Fault(const std::string& fault) {
+  gdiFaults_.push_back(fault);
+  return false;
 }
 
 win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) {
-  Record("BeginPaint");
+  Note("BeginPaint");
   Window* window = LiveWindow(handle);
-  if (failBeginPaint_ || window == nullptr || paint == nullptr) return nullptr;
+  if (window == nullptr) return nullptr;
   const std::uintptr_t dc = NewGdiHandle();
   paintDcs_.insert(dc);
-  ++openPaints_;
   *paint = {};
   paint->hdc = FromValue<win::HDC>(dc);
   window->needsPaint = false;
@@ -543,17 +331,12 @@ win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) 
 }
 
 bool ScriptedDesktop::EndPaint(win::HWND, const win::PAINTSTRUCT* paint) {
-  Record("EndPaint");
-  if (paint == nullptr || paintDcs_.erase(Value(paint->hdc)) == 0) {
-    gdiFaults_.push_back("EndPaint without a paint");
-    return false;
-  }
-  --openPaints_;
-  return true;
+  Note("EndPaint");
+  return paintDcs_.erase(Value(paint->hdc)) != 0 || Fault("EndPaint without a paint");
 }
 
 bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
-  Record(std::string("ValidateRect ") + (rect == nullptr ? "null" : "rect"));
+  Note(std::string("ValidateRect ") + (rect == nullptr ? "null" : "rect"));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   if (rect == nullptr) window->needsPaint = false;
@@ -561,31 +344,22 @@ bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
 }
 
 win::HBRUSH ScriptedDesktop::CreateSolidBrush(win::COLORREF color) {
-  Record("CreateSolidBrush " + Hex(color));
-  if (failSolidBrush_) return nullptr;
-  const std::uintptr_t handle = NewGdiHandle();
-  gdiObjects_[handle] = {GdiObject::Kind::kBrush, "solid " + Hex(color)};
-  return FromValue<win::HBRUSH>(handle);
+  Note("CreateSolidBrush " + Hex(color));
+  return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "solid " + Hex(color)}));
 }
 
 win::HBRUSH ScriptedDesktop::CreateHatchBrush(int style, win::COLORREF color) {
-  Record("CreateHatchBrush " + std::to_string(style) + " " + Hex(color));
-  if (failHatchBrush_) return nullptr;
-  const std::uintptr_t handle = NewGdiHandle();
-  gdiObjects_[handle] = {GdiObject::Kind::kBrush,
-                         "hatch " + std::to_string(style) + " " + Hex(color)};
-  return FromValue<win::HBRUSH>(handle);
+  const std::string brush = std::to_string(style) + " " + Hex(color);
+  Note("CreateHatchBrush " + brush);
+  return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "hatch " + brush}));
 }
 
 int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) {
-  Record("FillRect");
-  const GdiObject* object = FindGdi(Value(brush));
-  const bool paintable = paintDcs_.count(Value(dc)) != 0 || FindMemoryDc(dc) != nullptr;
-  if (rect == nullptr || object == nullptr || object->kind != GdiObject::Kind::kBrush ||
-      !paintable) {
-    gdiFaults_.push_back("FillRect with no context, rectangle or brush");
-    return 0;
-  }
+  Note("FillRect");
+  const GdiObject* object = FindGdi(Value(brush), GdiObject::Kind::kBrush);
+  const bool paintable =
+      paintDcs_.count(Value(dc)) != 0 || FindGdi(Value(dc), GdiObject::Kind::kMemoryDc) != nullptr;
+  if (object == nullptr || !paintable) return Fault("FillRect with no context or brush");
   fills_.push_back({dc, *rect, object->description});
   return 1;
 }
@@ -595,89 +369,61 @@ int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH br
 // host's, but on both the bitmap lives on.
 bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
   const std::uintptr_t handle = Value(object);
-  GdiObject* found = FindGdi(handle);
-  Record("DeleteObject " + (found == nullptr ? Hex(handle) : found->description));
-  if (found == nullptr || found->kind == GdiObject::Kind::kMemoryDc) {
-    gdiFaults_.push_back("DeleteObject of an unknown object " + Hex(handle));
-    return false;
-  }
-  if (ContextHolding(handle) != 0) {
-    gdiFaults_.push_back("DeleteObject of a bitmap still selected into a context");
-    return false;
-  }
-  gdiObjects_.erase(handle);
+  const auto found = gdiObjects_.find(handle);
+  const bool known = found != gdiObjects_.end() && found->second.kind != GdiObject::Kind::kMemoryDc;
+  Note("DeleteObject " + (known ? found->second.description : Hex(handle)));
+  if (!known) return Fault("DeleteObject of an unknown object " + Hex(handle));
+  if (Selected(handle)) return Fault("DeleteObject of a bitmap still selected into a context");
+  gdiObjects_.erase(found);
   return true;
 }
 
 win::HBITMAP ScriptedDesktop::LoadBitmapA(win::HINSTANCE instance, const char* name) {
-  Record("LoadBitmapA " + ResourceName(name));
-  if (!IsProgram(instance) || !win::IsIntResource(name) ||
-      bitmaps_.count(win::IntResourceId(name)) == 0) {
-    return nullptr;
-  }
-  const std::uintptr_t handle = NewGdiHandle();
-  gdiObjects_[handle] = {GdiObject::Kind::kBitmap, "bitmap " + ResourceName(name)};
-  return FromValue<win::HBITMAP>(handle);
+  const std::uint16_t id = win::IntResourceId(name);
+  Note("LoadBitmapA " + std::to_string(id));
+  if (instance != ProgramInstance() || bitmaps_.count(id) == 0) return nullptr;
+  return FromValue<win::HBITMAP>(
+      AddGdi({GdiObject::Kind::kBitmap, "bitmap " + std::to_string(id)}));
 }
 
-int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int size, void* buffer) {
-  Record("GetObjectA");
-  const GdiObject* found = FindGdi(Value(object));
-  if (found == nullptr || found->kind != GdiObject::Kind::kBitmap ||
-      size < static_cast<int>(sizeof(win::BITMAP))) {
-    return 0;
-  }
-  win::BITMAP info = {};
-  info.bmWidth = kPictureWidth;
-  info.bmHeight = kPictureHeight;
+int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int, void* buffer) {
+  Note("GetObjectA");
+  if (FindGdi(Value(object), GdiObject::Kind::kBitmap) == nullptr) return 0;
+  const win::BITMAP info = {0, kPictureWidth, kPictureHeight, 0, 0, 0, nullptr};
   std::memcpy(buffer, &info, sizeof info);
   return static_cast<int>(sizeof info);
 }
 
 win::HDC ScriptedDesktop::CreateCompatibleDC(win::HDC) {
-  Record("CreateCompatibleDC");
-  if (failCompatibleDC_) return nullptr;
-  const std::uintptr_t handle = NewGdiHandle();
-  GdiObject memory = {GdiObject::Kind::kMemoryDc, "memory context"};
-  memory.selected = kStockBitmap;
-  gdiObjects_[handle] = memory;
-  return FromValue<win::HDC>(handle);
+  Note("CreateCompatibleDC");
+  return FromValue<win::HDC>(AddGdi({GdiObject::Kind::kMemoryDc, "memory context", kStockBitmap}));
 }
 
 // Memory contexts take bitmaps only, the program's or the stock one.
 win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
-  Record("SelectObject");
+  Note("SelectObject");
   const std::uintptr_t handle = Value(object);
-  GdiObject* context = FindMemoryDc(dc);
-  const GdiObject* bitmap = FindGdi(handle);
+  GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
   const bool isBitmap =
-      handle == kStockBitmap || (bitmap != nullptr && bitmap->kind == GdiObject::Kind::kBitmap);
+      handle == kStockBitmap || FindGdi(handle, GdiObject::Kind::kBitmap) != nullptr;
   if (context == nullptr || !isBitmap) return nullptr;
-  const std::uintptr_t previous = context->selected;
-  context->selected = handle;
-  return FromValue<win::HGDIOBJ>(previous);
+  return FromValue<win::HGDIOBJ>(std::exchange(context->selected, handle));
 }
 
 bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source,
                              int sourceX, int sourceY, std::uint32_t rop) {
-  Record("BitBlt");
-  const GdiObject* context = FindGdi(Value(source));
-  const bool pictureSelected = context != nullptr && context->kind == GdiObject::Kind::kMemoryDc &&
-                               context->selected != kStockBitmap;
+  Note("BitBlt");
+  const GdiObject* context = FindGdi(Value(source), GdiObject::Kind::kMemoryDc);
+  const bool pictureSelected = context != nullptr && context->selected != kStockBitmap;
   blits_.push_back({target, x, y, width, height, source, sourceX, sourceY, rop, pictureSelected});
   return true;
 }
 
 bool ScriptedDesktop::DeleteDC(win::HDC dc) {
-  Record("DeleteDC");
-  const GdiObject* context = FindMemoryDc(dc);
-  if (context == nullptr) {
-    gdiFaults_.push_back("DeleteDC of an unknown context");
-    return false;
-  }
-  if (context->selected != kStockBitmap) {
-    gdiFaults_.push_back("DeleteDC with a bitmap still selected");
-  }
+  Note("DeleteDC");
+  const GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
+  if (context == nullptr) return Fault("DeleteDC of an unknown context");
+  if (context->selected != kStockBitmap) Fault("DeleteDC with a bitmap still selected");
   gdiObjects_.erase(Value(dc));
   return true;
 }

@@ -1,24 +1,7 @@
-// The desktop and system sides of the POSIX host: the program's module and
-// string table, scripted answers for the version query and the boxes, and a
-// record of every window, box, cursor and drawing call.
-//
-// Script: the version that the host reports (or a failing query), the
-// answers of the boxes in turn, which of the program's resources exist, the
-// work area, whether the user closes the open windows once the program waits
-// for input, and switches that make painting calls fail.
-//
-// Record: Calls() lists the desktop calls in order as short lines ("ShowWindow
-// 10", "MessageBoxIndirectA", "SetCursor wait", ...), Boxes() every box with
-// what it showed, Fills() and Blits() the drawing, LiveGdiObjects() what is
-// not yet released.
-//
-// Beyond answering and recording, it follows the host's rules only where the
-// program relies on them, as tests/host/DesktopServicesTest.cpp pins them for
-// every host: the messages of a window's creation and end, sent and quit
-// messages, a paint on UpdateWindow unless the window is valid, owned windows
-// hidden by ShowOwnedPopups, a bitmap that outlives DeleteObject while it is
-// selected, and the program's resources.
-//
+// The desktop of the POSIX host: scripted answers for the boxes, the
+// program's resources and the work area, and a record of every call, window,
+// box and drawing. Beyond that it follows the host's rules only where the
+// program relies on them, as tests/host/DesktopServicesTest.cpp pins them.
 // GetMessageA never blocks: with nothing queued it lets the user close the
 // open windows when the script says so, and otherwise fails (-1), so that no
 // message loop waits for ever.
@@ -33,51 +16,29 @@
 #include <vector>
 
 #include "host/DesktopServices.h"
-#include "host/SystemServices.h"
 #include "resources/resource.h"
 
-class ScriptedDesktop final : public DesktopServices, public SystemServices {
+class ScriptedDesktop final : public DesktopServices {
  public:
-  ScriptedDesktop();
-
-  // ---- Script ----
-
-  static win::OSVERSIONINFOA Windows95(std::uint32_t buildNumber);
-  static win::OSVERSIONINFOA WindowsNt(std::uint32_t major, std::uint32_t minor,
-                                       std::uint32_t build);
-  static win::OSVERSIONINFOA Win32s();
-
-  // Windows 95 build 950 unless set otherwise. GetVersion follows it.
-  void SetVersion(const win::OSVERSIONINFOA& version);
-  void FailVersionQuery(bool fail) { failVersionQuery_ = fail; }
-
   // Answers of the boxes in the order they are shown: kIdOk, kIdCancel, or 0
   // for a box that fails to show. A box shown with no answer left gets IDOK.
-  void QueueBoxAnswers(const std::vector<int>& answers);
-
-  // The program's resources: bitmap 10 (196 x 62) and icons 10, 12 and 13
-  // exist unless removed; cursor 11 always does.
-  void SetBitmapPresent(std::uint16_t id, bool present);
-  void SetIconPresent(std::uint16_t id, bool present);
-  // The module whose resources these are: the program's own.
-  static win::HINSTANCE ProgramInstance();
-
+  void QueueBoxAnswers(const std::vector<int>& answers) {
+    boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
+  }
+  // The program's resources: bitmap 10 (196 x 62), icons 10, 12 and 13 and
+  // cursor 11, unless removed.
+  void RemoveBitmap(std::uint16_t id) { bitmaps_.erase(id); }
+  void RemoveIcon(std::uint16_t id) { icons_.erase(id); }
   // (0, 0, 1024, 740) unless set otherwise.
   void SetWorkArea(const win::RECT& area) { workArea_ = area; }
-  void FailWorkAreaQuery(bool fail) { failWorkArea_ = fail; }
-
   // When GetMessageA finds nothing queued, the user closes each open window
   // once (a WM_CLOSE is delivered to it).
   void SetUserClosesWindows(bool closes) { userClosesWindows_ = closes; }
 
-  void FailBeginPaint(bool fail) { failBeginPaint_ = fail; }
-  void FailSolidBrush(bool fail) { failSolidBrush_ = fail; }
-  void FailHatchBrush(bool fail) { failHatchBrush_ = fail; }
-  void FailCompatibleDC(bool fail) { failCompatibleDC_ = fail; }
-  void FailRegisterClass(bool fail) { failRegisterClass_ = fail; }
-  void FailCreateWindow(bool fail) { failCreateWindow_ = fail; }
-
-  // ---- Record ----
+  // The module whose resources these are: the program's own.
+  static win::HINSTANCE ProgramInstance();
+  static win::HCURSOR ProgramCursor(std::uint16_t id);
+  static win::HICON ProgramIcon(std::uint16_t id);
 
   struct Box {
     enum class Kind { kPlain, kIndirect };
@@ -88,7 +49,6 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
     std::uint32_t style;
     std::optional<std::uint16_t> iconId;  // MessageBoxIndirectA's lpszIcon
     win::HINSTANCE instance;
-    int answer;
   };
   struct Fill {
     win::HDC dc;
@@ -107,48 +67,43 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
     win::HWND handle;
     std::string className;
     std::string caption;
-    std::uint32_t exStyle;
-    std::uint32_t style;
+    std::uint32_t exStyle, style;
     int x, y, width, height;
     win::HWND parent;
     win::HINSTANCE instance;
-    bool visible = false;
-    bool needsPaint = true;
-    bool destroying = false;
-    bool destroyed = false;
-    bool closeOffered = false;
-  };
-  struct WindowClass {
-    win::WNDCLASSA record;
-    std::string name;
+    bool visible = false, needsPaint = true, destroyed = false, closeOffered = false;
   };
 
+  // The calls in order as short lines ("ShowWindow 10", "SetCursor wait").
   const std::vector<std::string>& Calls() const { return calls_; }
   // The calls whose first word is one of `names`.
   std::vector<std::string> CallsOf(const std::vector<std::string>& names) const;
-  // Adds a line of the test's own to Calls(), to place other events in order.
+  // Adds a line to Calls(): a call of the system's, or a test's own event.
   void Note(const std::string& line) { calls_.push_back(line); }
 
   const std::vector<Box>& Boxes() const { return boxes_; }
   const std::vector<Fill>& Fills() const { return fills_; }
   const std::vector<Blit>& Blits() const { return blits_; }
-  void ClearDrawing();
+  void ClearDrawing() {
+    fills_.clear();
+    blits_.clear();
+  }
 
   const std::deque<Window>& Windows() const { return windows_; }
   const Window* FindWindow(win::HWND handle) const;
   int OpenWindowCount() const;
-  const WindowClass* FindClass(const std::string& name) const;
+  const win::WNDCLASSA* FindClass(const std::string& name) const {
+    const auto found = classes_.find(name);
+    return found == classes_.end() ? nullptr : &found->second;
+  }
   std::size_t ClassCount() const { return classes_.size(); }
-  // The handle of the program's cursor or icon `id`.
-  static win::HCURSOR ProgramCursor(std::uint16_t id);
-  static win::HICON ProgramIcon(std::uint16_t id);
 
   // Brushes, bitmaps and memory contexts not yet deleted, and paints begun
   // but not ended.
   int LiveGdiObjects() const { return static_cast<int>(gdiObjects_.size()); }
-  int OpenPaints() const { return openPaints_; }
-  // Every DeleteObject or DeleteDC that the host refused (unknown handle, or
-  // a bitmap still selected into a context).
+  int OpenPaints() const { return static_cast<int>(paintDcs_.size()); }
+  // Every release that the host refused (unknown handle, or a bitmap still
+  // selected into a context), and every paint with nothing to paint on.
   const std::vector<std::string>& GdiFaults() const { return gdiFaults_; }
 
   // The code of the quit message that GetMessageA handed out, if any.
@@ -156,22 +111,6 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   // GetMessageA found nothing to deliver and failed.
   bool MessageLoopStarved() const { return starved_; }
 
-  // The program's string table: the built-in one unless a test installs
-  // another.
-  std::map<std::uint16_t, std::string>& Strings() { return strings_; }
-
-  // ---- The host's calls ----
-
-  win::HINSTANCE GetModuleHandleA(const char* moduleName) override;
-  std::uint32_t GetModuleFileNameA(win::HINSTANCE module, char* buffer,
-                                   std::uint32_t size) override;
-  int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer, int bufferSize) override;
-  std::uint32_t GetVersion() override;
-  bool GetVersionExA(win::OSVERSIONINFOA* info) override;
-  win::HANDLE GetCurrentThread() override;
-  bool SetThreadPriority(win::HANDLE thread, int priority) override;
-  bool EnableShutdownPrivilege() override;
-  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override;
   bool SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void* data,
                              std::uint32_t winIni) override;
   int MessageBoxA(win::HWND owner, const char* text, const char* caption,
@@ -227,34 +166,21 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   };
 
   Window* LiveWindow(win::HWND handle);
-  win::LRESULT Deliver(Window& window, std::uint32_t message, win::WPARAM wParam,
-                       win::LPARAM lParam);
-  static bool IsProgram(win::HINSTANCE instance) { return instance == ProgramInstance(); }
-  std::uintptr_t NewGdiHandle();
-  GdiObject* FindGdi(std::uintptr_t handle);
-  GdiObject* FindMemoryDc(win::HDC dc);
-  std::uintptr_t ContextHolding(std::uintptr_t bitmap) const;
-  int AnswerBox(Box box);
-  std::uintptr_t LoadCursorOrIcon(const std::string& call, win::HINSTANCE instance,
-                                  const char* name, const std::set<std::uint16_t>& present,
-                                  std::uintptr_t systemBase, std::uintptr_t programBase);
-  void Record(const std::string& line) { calls_.push_back(line); }
+  win::LRESULT Deliver(Window& window, std::uint32_t message, win::WPARAM wParam = 0,
+                       win::LPARAM lParam = 0);
+  int AnswerBox(const Box& box);
+  void OfferClose();
+  std::uintptr_t AddGdi(GdiObject object);
+  GdiObject* FindGdi(std::uintptr_t handle, GdiObject::Kind kind);
+  bool Selected(std::uintptr_t bitmap) const;
+  // Notes a release or paint that the host refused; answers false.
+  bool Fault(const std::string& fault);
 
-  std::map<std::uint16_t, std::string> strings_;
-  win::OSVERSIONINFOA version_ = Windows95(0x040003B6);
-  bool failVersionQuery_ = false;
   std::deque<int> boxAnswers_;
   std::set<std::uint16_t> bitmaps_ = {IDB_BANNER};
   std::set<std::uint16_t> icons_ = {IDI_WINDOW, IDI_CONFIRM, IDI_FAILURE};
   win::RECT workArea_ = {0, 0, 1024, 740};
-  bool failWorkArea_ = false;
   bool userClosesWindows_ = false;
-  bool failBeginPaint_ = false;
-  bool failSolidBrush_ = false;
-  bool failHatchBrush_ = false;
-  bool failCompatibleDC_ = false;
-  bool failRegisterClass_ = false;
-  bool failCreateWindow_ = false;
 
   std::vector<std::string> calls_;
   std::vector<Box> boxes_;
@@ -262,11 +188,11 @@ class ScriptedDesktop final : public DesktopServices, public SystemServices {
   std::vector<Blit> blits_;
   // A deque: windows made while a message is delivered keep the others in place.
   std::deque<Window> windows_;
-  std::map<std::string, WindowClass> classes_;
+  // The key holds the class's name, which the record points to.
+  std::map<std::string, win::WNDCLASSA> classes_;
   std::map<std::uintptr_t, GdiObject> gdiObjects_;
   std::set<std::uintptr_t> paintDcs_;
   std::vector<std::string> gdiFaults_;
-  int openPaints_ = 0;
   std::deque<win::MSG> queue_;
   std::optional<int> quitCode_;
   bool starved_ = false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/BannerFrame.h"
+#include "host/FaultInjectingHost.h"
 #include "support/RegistryFixturesPosix.h"
 
 namespace {
@@ -51,8 +52,8 @@ class Banner : public testing::Test {
   }
 
   // A banner shown and updated as the program does, which paints it at once.
-  BannerFrame* OpenShown() {
-    BannerFrame* banner = Open();
+  BannerFrame* OpenShown(HostServices& via) {
+    BannerFrame* banner = Open(via);
     host.desktop.ShowWindow(banner->GetSafeHwnd(), 10);
     host.desktop.UpdateWindow(banner->GetSafeHwnd());
     return banner;
@@ -106,17 +107,17 @@ TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
   EXPECT_EQ(window->instance, instance);
   EXPECT_FALSE(window->visible);
 
-  const ScriptedDesktop::WindowClass* windowClass = desktop.FindClass(window->className);
+  const win::WNDCLASSA* windowClass = desktop.FindClass(window->className);
   ASSERT_NE(windowClass, nullptr);
-  EXPECT_EQ(windowClass->record.style, 3u);
-  EXPECT_EQ(windowClass->record.lpfnWndProc, &AfxWndProc);
-  EXPECT_EQ(windowClass->record.hInstance, instance);
-  EXPECT_EQ(windowClass->record.hCursor, ScriptedDesktop::ProgramCursor(11));
-  EXPECT_EQ(windowClass->record.hIcon, ScriptedDesktop::ProgramIcon(10));
-  EXPECT_EQ(windowClass->record.lpszMenuName, nullptr);
-  EXPECT_EQ(windowClass->record.cbClsExtra, 0);
-  EXPECT_EQ(windowClass->record.cbWndExtra, 0);
-  EXPECT_NE(windowClass->record.hbrBackground, nullptr);
+  EXPECT_EQ(windowClass->style, 3u);
+  EXPECT_EQ(windowClass->lpfnWndProc, &AfxWndProc);
+  EXPECT_EQ(windowClass->hInstance, instance);
+  EXPECT_EQ(windowClass->hCursor, ScriptedDesktop::ProgramCursor(11));
+  EXPECT_EQ(windowClass->hIcon, ScriptedDesktop::ProgramIcon(10));
+  EXPECT_EQ(windowClass->lpszMenuName, nullptr);
+  EXPECT_EQ(windowClass->cbClsExtra, 0);
+  EXPECT_EQ(windowClass->cbWndExtra, 0);
+  EXPECT_NE(windowClass->hbrBackground, nullptr);
   EXPECT_EQ(desktop.LiveGdiObjects(), 1);
   EXPECT_THAT(desktop.CallsOf({"CreateSolidBrush"}), ElementsAre("CreateSolidBrush 7a7aff"));
 
@@ -127,9 +128,9 @@ TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
 TEST_F(Banner, FallsBackToItsOwnCaptionWithoutString20000) {
   for (const bool absent : {true, false}) {
     if (absent) {
-      host.Desktop().Strings().erase(20000);
+      host.System().Strings().erase(20000);
     } else {
-      host.Desktop().Strings()[20000] = "";
+      host.System().Strings()[20000] = "";
     }
     BannerFrame* banner = Open();
     EXPECT_EQ(desktop.FindWindow(banner->GetSafeHwnd())->caption, "Welcome use Quelm Software...");
@@ -170,19 +171,17 @@ TEST_F(Banner, ReusesAClassThatExists) {
 }
 
 TEST_F(Banner, WithoutItsBrushOrClassHasNoWindow) {
-  for (const bool brushFails : {true, false}) {
-    ScratchHost fresh;
-    ScriptedDesktop& freshDesktop = fresh.Host().Desktop();
-    freshDesktop.FailSolidBrush(brushFails);
-    freshDesktop.FailRegisterClass(!brushFails);
+  for (const HostCall failing : {HostCall::kCreateSolidBrush, HostCall::kRegisterClassA}) {
+    FaultInjectingHost faults{host};
+    faults.Plan().FailCallsFrom(failing, 1);
 
-    BannerFrame* banner = new BannerFrame(fresh.Host(), instance);
+    BannerFrame* banner = Open(faults);
 
+    EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
     EXPECT_EQ(banner->GetSafeHwnd(), nullptr);
-    EXPECT_THAT(freshDesktop.CallsOf({"CreateWindowExA"}), IsEmpty());
+    EXPECT_THAT(desktop.CallsOf({"CreateWindowExA"}), IsEmpty());
     delete banner;
-    EXPECT_EQ(freshDesktop.LiveGdiObjects(), 0);
-    EXPECT_THAT(freshDesktop.GdiFaults(), IsEmpty());
+    ExpectNothingLeft();
   }
 }
 
@@ -332,7 +331,7 @@ TEST_F(Banner, TilesFromTheOriginWhateverTheRectanglesLeftAndTop) {
 }
 
 TEST_F(Banner, ShowsTheBoxOnEveryPaintWhenThePictureIsMissing) {
-  desktop.SetBitmapPresent(10, false);
+  desktop.RemoveBitmap(10);
   BannerFrame* banner = Open();
 
   for (int paint = 1; paint <= 2; ++paint) {
@@ -357,8 +356,9 @@ TEST_F(Banner, ShowsTheBoxOnEveryPaintWhenThePictureIsMissing) {
 }
 
 TEST_F(Banner, ShowsTheBoxAndReleasesThePictureWithoutAMemoryContext) {
-  desktop.FailCompatibleDC(true);
-  BannerFrame* banner = Open();
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kCreateCompatibleDC, 1);
+  BannerFrame* banner = Open(faults);
   Paint(banner);
 
   ASSERT_EQ(desktop.Boxes().size(), 1u);
@@ -393,7 +393,7 @@ TEST_F(Banner, CaptionsTheBoxWithTheApplicationsName) {
       {"UPDATER.EXE", "UPDATER"},
       {"", std::nullopt},
   };
-  desktop.SetBitmapPresent(10, false);
+  desktop.RemoveBitmap(10);
   for (const auto& [path, caption] : cases) {
     ModuleNamed named(host, path);
     BannerFrame* banner = Open(named);
@@ -404,32 +404,36 @@ TEST_F(Banner, CaptionsTheBoxWithTheApplicationsName) {
 }
 
 TEST_F(Banner, AbandonsAPaintWithoutAContext) {
-  desktop.FailBeginPaint(true);
-  BannerFrame* banner = OpenShown();
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kBeginPaint, 1);
+  BannerFrame* banner = OpenShown(faults);
 
+  EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
   EXPECT_THAT(desktop.CallsOf({"BeginPaint", "CreateHatchBrush", "ValidateRect", "EndPaint"}),
-              ElementsAre("BeginPaint", "ValidateRect null"));
+              ElementsAre("ValidateRect null"));
   ExpectPaintAbandoned(banner);
   Close(banner);
   ExpectNothingLeft();
 }
 
 TEST_F(Banner, AbandonsAPaintWithoutItsHatchBrush) {
-  desktop.FailHatchBrush(true);
-  BannerFrame* banner = OpenShown();
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kCreateHatchBrush, 1);
+  BannerFrame* banner = OpenShown(faults);
 
-  EXPECT_THAT(
-      desktop.CallsOf(
-          {"BeginPaint", "CreateHatchBrush", "LoadBitmapA", "ValidateRect", "EndPaint"}),
-      ElementsAre("BeginPaint", "CreateHatchBrush 2 7a7aff", "EndPaint", "ValidateRect null"));
+  EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
+  EXPECT_THAT(desktop.CallsOf(
+                  {"BeginPaint", "CreateHatchBrush", "LoadBitmapA", "ValidateRect", "EndPaint"}),
+              ElementsAre("BeginPaint", "EndPaint", "ValidateRect null"));
   ExpectPaintAbandoned(banner);
   Close(banner);
   ExpectNothingLeft();
 }
 
 TEST_F(Banner, UsesAVgaScreenWhenTheWorkAreaIsUnknown) {
-  desktop.FailWorkAreaQuery(true);
-  BannerFrame* banner = Open();
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kSystemParametersInfoA, 1);
+  BannerFrame* banner = Open(faults);
 
   EXPECT_TRUE(SameRect(banner->BannerRect(), {0, 0, 640, 480}));
   Close(banner);

@@ -10,6 +10,7 @@
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinApp.h"
 #include "app/framework/WinMain.h"
+#include "host/FaultInjectingHost.h"
 #include "support/RegistryFixturesPosix.h"
 
 namespace {
@@ -274,15 +275,15 @@ TEST_F(Framework, AddsTheClientEdgeFromMajorVersionFour) {
     std::uint32_t exStyle;
   };
   const Case cases[] = {
-      {ScriptedDesktop::Windows95(0x040003B6), win::kWsExClientEdge},
-      {ScriptedDesktop::WindowsNt(4, 0, 1381), win::kWsExClientEdge},
-      {ScriptedDesktop::WindowsNt(5, 1, 2600), win::kWsExClientEdge},
-      {ScriptedDesktop::WindowsNt(3, 51, 1057), 0},
-      {ScriptedDesktop::Win32s(), 0},
+      {ScriptedSystem::Windows95(0x040003B6), win::kWsExClientEdge},
+      {ScriptedSystem::WindowsNt(4, 0, 1381), win::kWsExClientEdge},
+      {ScriptedSystem::WindowsNt(5, 1, 2600), win::kWsExClientEdge},
+      {ScriptedSystem::WindowsNt(3, 51, 1057), 0},
+      {ScriptedSystem::Win32s(), 0},
   };
   TestFrame::RegisterClass(host, instance);
   for (const Case& test : cases) {
-    desktop.SetVersion(test.version);
+    host.System().SetVersion(test.version);
     bool deleted = false;
     auto* frame = new TestFrame(host, &deleted);
     ASSERT_TRUE(frame->Open(instance));
@@ -295,9 +296,10 @@ TEST_F(Framework, AddsTheClientEdgeFromMajorVersionFour) {
 
 TEST_F(Framework, FailedCreationLeavesTheFrameToItsCreator) {
   TestFrame::RegisterClass(host, instance);
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kCreateWindowExA, 1);
   bool deleted = false;
-  TestFrame frame(host, &deleted);
-  desktop.FailCreateWindow(true);
+  TestFrame frame(faults, &deleted);
 
   EXPECT_FALSE(frame.Open(instance));
 

@@ -14,6 +14,7 @@
 #include "app/UpdaterApp.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinMain.h"
+#include "host/FaultInjectingHost.h"
 #include "host/posix/PosixHost.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
@@ -159,7 +160,9 @@ class UpdateRun : public testing::Test {
   TestMachine machine;
   PosixHost& host = machine.Posix();
   ScriptedDesktop& desktop = host.Desktop();
-  SweepNoting noting{host, desktop};
+  // Faults that a test plants reach every call of the run.
+  FaultInjectingHost faults{host};
+  SweepNoting noting{faults, desktop};
   BoxParamsFault boxParamsFault{noting};
   std::vector<std::string> filesBefore;
 };
@@ -208,7 +211,7 @@ TEST_F(UpdateRun, SucceedsInTheOrderOfTheRun) {
 }
 
 TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
-  desktop.SetVersion(ScriptedDesktop::WindowsNt(4, 0, 1381));
+  host.System().SetVersion(ScriptedSystem::WindowsNt(4, 0, 1381));
   host.Registry().SetFlavour(MemoryRegistry::Flavour::kNt);
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
@@ -230,7 +233,7 @@ TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
 }
 
 TEST_F(UpdateRun, OtherWin95BuildsTakePlan4WithoutTheShutdownRight) {
-  desktop.SetVersion(ScriptedDesktop::Windows95(0x040A08AE));
+  host.System().SetVersion(ScriptedSystem::Windows95(0x040A08AE));
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -280,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, Refusal, testing::Values(win::kIdCancel, 0),
                          });
 
 TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
-  desktop.SetIconPresent(13, false);
+  desktop.RemoveIcon(13);
   desktop.QueueBoxAnswers({win::kIdCancel, win::kIdOk});
   RecordingApp app;
 
@@ -291,7 +294,7 @@ TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
 }
 
 TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
-  host.Desktop().Strings().erase(9901);  // plan 3's second file entry
+  host.System().Strings().erase(9901);  // plan 3's second file entry
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -315,7 +318,7 @@ struct UnsupportedHost {
 void PrintTo(const UnsupportedHost& host, std::ostream* out) { *out << host.name; }
 
 win::OSVERSIONINFOA UnknownPlatform() {
-  win::OSVERSIONINFOA version = ScriptedDesktop::WindowsNt(4, 0, 1381);
+  win::OSVERSIONINFOA version = ScriptedSystem::WindowsNt(4, 0, 1381);
   version.dwPlatformId = 3;
   return version;
 }
@@ -324,9 +327,9 @@ class Unsupported : public UpdateRun, public testing::WithParamInterface<Unsuppo
 
 TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
   if (GetParam().version) {
-    desktop.SetVersion(*GetParam().version);
+    host.System().SetVersion(*GetParam().version);
   } else {
-    desktop.FailVersionQuery(true);
+    faults.Plan().FailCallsFrom(HostCall::kGetVersionExA, 1);
   }
   desktop.SetUserClosesWindows(true);
   RecordingApp app;
@@ -344,7 +347,7 @@ TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
-                         testing::Values(UnsupportedHost{"Win32s", ScriptedDesktop::Win32s()},
+                         testing::Values(UnsupportedHost{"Win32s", ScriptedSystem::Win32s()},
                                          UnsupportedHost{"UnknownPlatform", UnknownPlatform()},
                                          UnsupportedHost{"FailedVersionQuery", std::nullopt}),
                          [](const testing::TestParamInfo<UnsupportedHost>& info) {
@@ -352,7 +355,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
                          });
 
 TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
-  desktop.SetVersion(ScriptedDesktop::Win32s());
+  host.System().SetVersion(ScriptedSystem::Win32s());
   RecordingApp app;
   app.host = &boxParamsFault;
   app.instance = host.system.GetModuleHandleA(nullptr);
@@ -385,7 +388,7 @@ TEST_F(UpdateRun, WithoutBoxParametersTheRunRefusesAndStillReportsIt) {
 }
 
 TEST_F(UpdateRun, WithoutABannerTheRunGoesOnAndEndsTheLoopItself) {
-  desktop.FailCreateWindow(true);
+  faults.Plan().FailCallsFrom(HostCall::kCreateWindowExA, 1);
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -401,8 +404,8 @@ TEST_F(UpdateRun, WithoutABannerTheRunGoesOnAndEndsTheLoopItself) {
 }
 
 TEST_F(UpdateRun, WithoutABannerAnUnsupportedHostStillEnds) {
-  desktop.FailCreateWindow(true);
-  desktop.SetVersion(ScriptedDesktop::Win32s());
+  faults.Plan().FailCallsFrom(HostCall::kCreateWindowExA, 1);
+  host.System().SetVersion(ScriptedSystem::Win32s());
   RecordingApp app;
 
   EXPECT_EQ(Run(), 0);

@@ -1,11 +1,10 @@
 // The scaffolding of the scripted desktop that the application tests stand
 // on, beyond the host's rules (DesktopServicesTest): leaks and undone
-// selections seen, a message loop that cannot hang, scripted answers.
+// selections seen, and a message loop that cannot hang.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <optional>
 
 #include "host/posix/ScriptedDesktop.h"
 
@@ -65,34 +64,6 @@ TEST_F(Scripted, ReportsBitmapsReleasedWhileSelectedAndObjectsLeftBehind) {
               ElementsAre("DeleteObject of a bitmap still selected into a context",
                           "DeleteDC with a bitmap still selected"));
   EXPECT_EQ(desktop.LiveGdiObjects(), 2);
-}
-
-TEST_F(Scripted, AnswersBoxesFromTheScriptThenWithOk) {
-  desktop.QueueBoxAnswers({win::kIdCancel, 0});
-
-  EXPECT_EQ(desktop.MessageBoxA(nullptr, "a", nullptr, 0), win::kIdCancel);
-  EXPECT_EQ(desktop.MessageBoxA(nullptr, "b", "B", 0), 0);
-  EXPECT_EQ(desktop.MessageBoxA(nullptr, "c", "C", 0), win::kIdOk);
-
-  ASSERT_EQ(desktop.Boxes().size(), 3u);
-  EXPECT_EQ(desktop.Boxes()[0].caption, std::nullopt);
-  EXPECT_EQ(desktop.Boxes()[1].caption, "B");
-  EXPECT_EQ(desktop.Boxes()[1].answer, 0);
-}
-
-TEST_F(Scripted, DerivesGetVersionFromTheScriptedVersion) {
-  EXPECT_EQ(desktop.GetVersion(), 0xC0000004u);
-  desktop.SetVersion(ScriptedDesktop::WindowsNt(4, 0, 1381));
-  EXPECT_EQ(desktop.GetVersion(), 0x05650004u);
-  desktop.SetVersion(ScriptedDesktop::Windows95(0x040A08AE));
-  EXPECT_EQ(desktop.GetVersion(), 0xC0000A04u);
-
-  win::OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = 100;
-  EXPECT_FALSE(desktop.GetVersionExA(&info));
-  info.dwOSVersionInfoSize = sizeof info;
-  EXPECT_TRUE(desktop.GetVersionExA(&info));
-  EXPECT_EQ(info.dwBuildNumber, 0x040A08AEu);
 }
 
 }  // namespace
