@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "AllocationFault.h"
 #include "app/UpdaterApp.h"
 #include "app/framework/FrameWnd.h"
 #include "app/framework/WinMain.h"
 #include "host/FaultInjectingHost.h"
 #include "host/posix/PosixHost.h"
+#include "support/AllocationFaults.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 
@@ -61,7 +61,8 @@ class BoxParamsFault : public HostWrapper<ForwardingSystem> {
 
   bool armed = false;
   bool GetVersionExA(win::OSVERSIONINFOA* info) override {
-    if (armed) FailNextNothrowAllocation();
+    FaultPlan& heap = AllocationFaults();
+    if (armed) heap.FailCall(HostCall::kAllocate, heap.Calls(HostCall::kAllocate) + 1);
     return ForwardingSystem::GetVersionExA(info);
   }
 };
