@@ -15,46 +15,32 @@ using namespace registry_codes;
 constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE";
 constexpr char kCurrentUserName[] = "HKEY_CURRENT_USER";
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> segments(1);
-  for (const char c : path) {
-    if (c == '\\') {
-      segments.emplace_back();
-      continue;
-    }
-    segments.back() += c;
-  }
-  return segments;
-}
-
-// A name that a key can carry: not empty, on one line.
-bool IsUsableKeyName(const std::string& name) {
-  return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
-}
-
-bool IsUsablePath(const std::vector<std::string>& segments) {
-  for (const std::string& segment : segments) {
-    if (!IsUsableKeyName(segment)) return false;
-  }
-  return true;
-}
-
-bool IsRootName(const std::string& name) {
-  return SameName(name, kLocalMachineName) || SameName(name, kCurrentUserName);
-}
-
 std::string Folded(std::string_view name) {
   std::string folded(name);
   for (char& c : folded) c = LowerAscii(c);
   return folded;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> segments(1);
+  for (const char c : path) {
+    if (c == '\\') segments.emplace_back();
+    if (c != '\\') segments.back() += c;
+  }
+  return segments;
+}
+
+// Every name is one that a key can carry: not empty, on one line.
+bool IsUsablePath(const std::vector<std::string>& segments) {
+  return std::all_of(segments.begin(), segments.end(), [](const std::string& name) {
+    return !name.empty() && name.find_first_of("\r\n") == std::string::npos;
+  });
+}
+
+bool IsRootName(const std::string& name) {
+  return SameName(name, kLocalMachineName) || SameName(name, kCurrentUserName);
 }
 
 // The subkeys of one key in creation order, found by name through a table

@@ -5,8 +5,7 @@
 // delete renumbers the subkeys after the deleted one. Values: name ->
 // (type, bytes), stored and returned exactly as given (a REG_SZ set up by a
 // test holds its terminating zero when the test gives it one). The
-// predefined roots are
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+// predefined roots are HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
 //
 // Two flavours of host rules:
 // - Windows 95: RegDeleteKeyA deletes a key together with its subkeys.

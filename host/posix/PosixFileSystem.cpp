@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,14 +27,6 @@ namespace {
 constexpr mode_t kNormalMode = 0644;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool SameNameIgnoringCase(const std::string& a, const char* b) {
-  std::size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
 
 // The names after "C:\", with "." dropped and ".." taking one name back
 // (never above the root); nothing for a path that is not on drive C:.
@@ -62,8 +55,9 @@ std::string FindSpelling(const std::string& folder, const std::string& name) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return name;
   std::vector<std::string> matches;
+  // The C locale folds the letters A to Z alone, as FAT does.
   while (const dirent* entry = readdir(dir)) {
-    if (SameNameIgnoringCase(name, entry->d_name)) matches.emplace_back(entry->d_name);
+    if (strcasecmp(name.c_str(), entry->d_name) == 0) matches.emplace_back(entry->d_name);
   }
   closedir(dir);
   if (matches.empty() || std::find(matches.begin(), matches.end(), name) != matches.end()) {
