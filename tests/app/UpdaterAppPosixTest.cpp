@@ -112,8 +112,8 @@ class UpdateRun : public testing::Test {
   }
 
   void ExpectBox(std::size_t index, ScriptedDesktop::Box::Kind kind, win::HWND owner,
-                 const std::string& text, std::optional<std::string> caption, std::uint32_t style,
-                 std::optional<std::uint16_t> icon) {
+                 const std::string& text, const std::optional<std::string>& caption,
+                 std::uint32_t style, std::optional<std::uint16_t> icon) {
     ASSERT_LT(index, desktop.Boxes().size());
     const ScriptedDesktop::Box& box = desktop.Boxes()[index];
     EXPECT_EQ(box.kind, kind) << "box " << index;

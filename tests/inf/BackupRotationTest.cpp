@@ -26,7 +26,7 @@ class RotationTest : public ::testing::Test {
     machine.WriteInf("mshdc.inf", "current");
     for (int number = 0; number < 10; ++number) {
       machine.WriteInf(BackupName(number), BackupText(number));
-      machine.SetInfTime(BackupName(number), kBaseTime - 60 * minutesOld[number]);
+      machine.SetInfTime(BackupName(number), kBaseTime - std::int64_t{60} * minutesOld[number]);
     }
   }
   void Save(HostServices& host) {
@@ -203,7 +203,7 @@ TEST_F(RotationTest, OldestNameHeldByADirectoryFailsTheSaveWithNothingLost) {
   MakeBackups({5, 4, 3, 1, 9, 2, 1, 8, 7, 6});
   std::filesystem::remove(machine.InfDir() / BackupName(3));
   machine.MakeInfFolder(BackupName(3));
-  machine.SetInfTime(BackupName(3), kBaseTime - 60 * 100);
+  machine.SetInfTime(BackupName(3), kBaseTime - std::int64_t{60} * 100);
   Save(machine.Host());
   ExpectNothingChanged();
   EXPECT_TRUE(std::filesystem::is_directory(machine.InfDir() / BackupName(3)));
