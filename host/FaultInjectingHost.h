@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 
 #include "host/FaultPlan.h"
 #include "host/ForwardingServices.h"
@@ -15,26 +16,21 @@
 
 class HandleTrackingFiles : public ForwardingFiles {
  public:
-  static constexpr int kMaxHandles = 32;
-
   HandleTrackingFiles(FileServices& inner, FaultPlan& faults);
   ~HandleTrackingFiles();
   HandleTrackingFiles(const HandleTrackingFiles&) = delete;
   HandleTrackingFiles& operator=(const HandleTrackingFiles&) = delete;
 
-  int OpenHandleCount() const;
+  int OpenHandleCount() const { return static_cast<int>(open_.size()); }
   // Closes in the inner files what the caller has left open.
   void CloseLeftoverHandles();
 
-  // An open that the tracking has no room for is refused.
   win::HANDLE CreateFileA(const char* path, std::uint32_t access, std::uint32_t shareMode,
                           std::uint32_t disposition, std::uint32_t attributes) override;
   bool CloseHandle(win::HANDLE handle) override;
 
  private:
-  win::HANDLE* Slot(win::HANDLE handle);
-
-  win::HANDLE handles_[kMaxHandles] = {};
+  std::set<win::HANDLE> open_;
 };
 
 // The forwarders, built before the services that refer to them.
@@ -54,9 +50,6 @@ struct FaultInjectingFacets {
 
 class FaultInjectingHost : private FaultInjectingFacets, public HostServices {
  public:
-  // ERROR_NOT_READY: what a call meets after the power cut.
-  static constexpr std::uint32_t kPowerCutError = 21;
-
   explicit FaultInjectingHost(HostServices& inner)
       : FaultInjectingFacets(inner), HostServices{files_, registry_, desktop_, system_} {}
   FaultInjectingHost(const FaultInjectingHost&) = delete;
@@ -65,9 +58,7 @@ class FaultInjectingHost : private FaultInjectingFacets, public HostServices {
   FaultPlan& Plan() { return plan_; }
   // Every file operation after the Nth (of any kind) fails, so that the disk
   // stays as it stood after the last call that got through; 0 cuts at once.
-  void PowerCutAfter(std::uint32_t call) {
-    plan_.FailCallsFrom(HostCall::kAnyFileCall, call + 1, kPowerCutError);
-  }
+  void PowerCutAfter(std::uint32_t call) { plan_.FailCallsFrom(HostCall::kAnyFileCall, call + 1); }
   int OpenHandleCount() const { return files_.OpenHandleCount(); }
   void CloseLeftoverHandles() { files_.CloseLeftoverHandles(); }
 };

@@ -5,9 +5,10 @@
 // operation's failure value and never reaches the host behind.
 //
 // Calls are counted per operation, 1-based, failed ones included, and per
-// facet under its "any call" name (HostCall::kAnyFileCall...). A power cut is a fault of every call
-// of any kind from the Nth on. Besides failing, a call can be made to do half its work and succeed:
-// a write that stores half of its bytes, as a disk that fills up does.
+// facet under its "any call" name (HostCall::kAnyFileCall...), so that a
+// power cut is a fault of every file call from the Nth on. Besides failing,
+// a call can be made to do half its work and succeed: a write that stores
+// half of its bytes, as a disk that fills up does.
 #pragma once
 
 #include <cstdint>
