@@ -22,6 +22,20 @@ bool WriteLines(FileServices& files, win::HANDLE file, const LineList& lines) {
   return true;
 }
 
+// A move changes the directory only in the file system's cache, where a
+// FAT driver keeps the moved file's new entry without its clusters and size
+// until it writes the file out, and may write the old entry's removal
+// first. Putting the moved file on the disk writes its whole entry now. A
+// file that cannot be opened to write (a read-only one) is left to the
+// cache: the move itself is done.
+bool PutEntryOnDisk(FileServices& files, const Text& path) {
+  const win::HANDLE file = files.CreateFileA(path.Data(), win::kGenericWrite, 0, win::kOpenExisting,
+                                             win::kFileAttributeNormal);
+  if (!IsOpen(file)) return true;
+  const bool flushed = files.FlushFileBuffers(file);
+  return files.CloseHandle(file) && flushed;
+}
+
 }  // namespace
 
 bool IsDirectory(const win::FileStatus& status) {
@@ -69,7 +83,7 @@ bool MoveIntoFreeName(FileServices& files, const Text& tempPath, const Text& pat
   const bool emptyFile =
       files.QueryFileStatus(path.Data(), &status) && status.size == 0 && !IsDirectory(status);
   if (emptyFile && !files.DeleteFileA(path.Data())) return false;
-  if (files.MoveFileA(tempPath.Data(), path.Data())) return true;
+  if (files.MoveFileA(tempPath.Data(), path.Data())) return PutEntryOnDisk(files, path);
   if (!emptyFile) return false;
   const win::HANDLE file = files.CreateFileA(path.Data(), win::kGenericWrite, 0, win::kCreateNew,
                                              win::kFileAttributeNormal);
@@ -82,7 +96,10 @@ bool MoveIntoFreeName(FileServices& files, const Text& tempPath, const Text& pat
 bool ReplaceThroughBackup(FileServices& files, const Text& path, const Text& tempPath,
                           const Text& backupName) {
   if (!files.MoveFileA(path.Data(), backupName.Data())) return false;
-  if (files.MoveFileA(tempPath.Data(), path.Data())) return true;
+  const bool backupOnDisk = PutEntryOnDisk(files, backupName);
+  if (files.MoveFileA(tempPath.Data(), path.Data())) {
+    return PutEntryOnDisk(files, path) && backupOnDisk;
+  }
   files.MoveFileA(backupName.Data(), path.Data());
   return false;
 }

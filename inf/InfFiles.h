@@ -17,8 +17,10 @@
 //   rotated     only when all ten names are taken: the oldest backup (the
 //               earliest creation time; the highest number among equals) is
 //               deleted, and its name is X.ORn
-//   backed up   X.inf absent      X.tmp new text   X.ORn old text
-//   after       X.inf new text    X.tmp absent     X.ORn old text
+//   backed up   X.inf absent      X.tmp new text   X.ORn old text (its
+//                                                  entry put on the disk)
+//   after       X.inf new text    X.tmp absent     X.ORn old text (the
+//               entry of X.inf put on the disk)
 //
 // "backed up" is the one moment without X.inf: Windows 95 has no atomic
 // replace, so there is an instant between the two moves, with both texts
@@ -34,10 +36,18 @@
 //   - the move of X.tmp to X.inf: the old file moves back to X.inf and the
 //     new text stays under X.tmp; when the way back fails too, the old text
 //     is under X.ORn and the new under X.tmp;
+//   - putting a moved file's entry on the disk (its flush or close): the
+//     moves go on, and the save ends as after them;
 //   - for a missing or empty file, the move of X.tmp to X.inf: the empty
 //     file is made again (CREATE_NEW, which never opens a file that is
 //     there), the new text stays under X.tmp.
-// A power cut after any step leaves one of the states above.
+// The promise holds on the disk, not only between the calls: a FAT driver
+// writes its cache in an order of its own, and keeps a moved file's new
+// entry without its clusters until the file is written out, so every step
+// that the next one stands on is put on the disk before the next begins. A
+// power cut after any step leaves one of the states above; what the file
+// system itself leaves while it writes one step (a rename's two entries in
+// two sectors) the README counts.
 //
 // A failed status query is how the host says "no such file". Every function
 // closes what it opened, on every path.

@@ -26,7 +26,8 @@ SUITE = "bookworm"
 MIRROR = "http://deb.debian.org/debian"
 # The guest's own packages, and the 32-bit ones added by multiarch.
 PACKAGES = ["linux-image-amd64", "python3", "xvfb", "fonts-wine", "mtools", "procps"]
-I386_PACKAGES = ["wine", "wine32:i386"]
+# wine64 runs the x86-64 build where the power-cut recordings need it.
+I386_PACKAGES = ["wine", "wine64", "wine32:i386"]
 ROOT_SIZE = "6G"
 JOB_SIZE = "1G"
 MEMORY_MB = 6144
@@ -201,7 +202,9 @@ class GuestRun:
             shutil.copy2(outside, target)
         (self.job / "run.sh").write_text(command)
 
-    def boot(self, log, timeout):
+    def boot(self, log, timeout, disks=()):
+        """`disks`: further QEMU options that attach disks after the root
+        (/dev/vda) and the job's (/dev/vdb), as /dev/vdc on, in their order."""
         self.job_disk.unlink(missing_ok=True)
         run_logged(["mkfs.ext4", "-q", "-F", "-L", "job", "-d", self.job, self.job_disk, JOB_SIZE],
                    log, 300, "making the job's disk")
@@ -211,8 +214,13 @@ class GuestRun:
             "-m", str(MEMORY_MB),
             "-kernel", self.image.kernel, "-initrd", self.image.initrd,
             "-append", f"root=/dev/vda rw console=ttyS0 init={INIT} quiet",
-            "-drive", f"file={self.image.disk},format=raw,if=virtio,snapshot=on",
-            "-drive", f"file={self.job_disk},format=raw,if=virtio",
+            # Disks named by -device come first in the guest, whatever their
+            # place among the options: every disk is given so.
+            "-drive", f"file={self.image.disk},format=raw,if=none,id=root,snapshot=on",
+            "-device", "virtio-blk-pci,drive=root",
+            "-drive", f"file={self.job_disk},format=raw,if=none,id=job",
+            "-device", "virtio-blk-pci,drive=job",
+            *disks,
             "-serial", f"file:{self.console}",
         ]
         started = time.monotonic()

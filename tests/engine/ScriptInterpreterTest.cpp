@@ -50,7 +50,9 @@ TEST_F(PlanTest, TheRoadOfOneFile) {
     start = end;
   }
   road.insert(road.end(), {"FlushFileBuffers", "CloseHandle", "QueryFileStatus mshdc.OR0 (none)",
-                           "MoveFile mshdc.inf to mshdc.OR0", "MoveFile mshdc.tmp to mshdc.inf"});
+                           "MoveFile mshdc.inf to mshdc.OR0", "CreateFile mshdc.OR0 to flush",
+                           "FlushFileBuffers", "CloseHandle", "MoveFile mshdc.tmp to mshdc.inf",
+                           "CreateFile mshdc.inf to flush", "FlushFileBuffers", "CloseHandle"});
   EXPECT_EQ(host.Calls(), road);
 }
 

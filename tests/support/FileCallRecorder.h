@@ -5,6 +5,7 @@
 //   QueryFileStatus mshdc.OR0 (none)     the query found no such file
 //   CreateFile mshdc.inf to read         an existing file opened for reading
 //   CreateFile mshdc.tmp to write        a file created afresh for writing
+//   CreateFile mshdc.OR0 to flush        an existing file opened for writing
 //   ReadFile
 //   WriteFile Msft="Microsoft"\r\n       the bytes handed over
 //   FlushFileBuffers
@@ -55,8 +56,10 @@ class FileCallRecorder : public HostWrapper<ForwardingFiles> {
                           std::uint32_t disposition, std::uint32_t attributes) override {
     const bool toRead = access == win::kGenericRead && disposition == win::kOpenExisting;
     const bool toWrite = access == win::kGenericWrite && disposition == win::kCreateAlways;
+    const bool toFlush = access == win::kGenericWrite && disposition == win::kOpenExisting;
     calls_.push_back("CreateFile " + Name(path) + (toRead ? " to read" : "") +
-                     (toWrite ? " to write" : "") + (shareMode == 0 ? "" : " (shared)") +
+                     (toWrite ? " to write" : "") + (toFlush ? " to flush" : "") +
+                     (shareMode == 0 ? "" : " (shared)") +
                      (attributes == win::kFileAttributeNormal ? "" : " (attributes)"));
     return ForwardingFiles::CreateFileA(path, access, shareMode, disposition, attributes);
   }
