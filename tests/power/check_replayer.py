@@ -44,8 +44,8 @@ OLD = {"mshdc.inf": O, "mshdc.or0": B, "net.inf": b"x"}
 NEW = {"mshdc.inf": N, "mshdc.or0": B, "mshdc.or1": O, "net.inf": b"x"}
 BETWEEN = {"mshdc.or0": B, "mshdc.or1": O, "mshdc.tmp": N, "net.inf": b"x"}
 PROMISE_CASES = [
-    # (name, folder, clusters, the class of mshdc, a fault expected[, a name that
-    # two entries hold])
+    # (name, folder, clusters, the class of mshdc, a fault expected[, the names
+    # that two entries hold[, the names behind the folder's end mark]])
     ("before", OLD, [], "old", None),
     ("the new text written aside", dict(OLD, **{"mshdc.tmp": N}), [], "old", None),
     ("between the moves", BETWEEN, [], "between", None),
@@ -53,18 +53,21 @@ PROMISE_CASES = [
     ("the old text gone", dict(BETWEEN, **{"mshdc.or1": None}), [], "broken", "is gone"),
     ("part of the new text", dict(OLD, **{"mshdc.inf": N[:4]}), [], "broken", "holds 4"),
     ("a backup written over", dict(NEW, **{"mshdc.or0": O}), [], "new", "mshdc.or0 holds"),
+    ("a file a repair made of a whole text", dict(NEW, **{"fsck0000.000": O}), [], "new", None),
     ("part of the temporary text", dict(OLD, **{"mshdc.tmp": N[:3]}), [], "old",
      "not the whole new text"),
     ("another file changed", dict(NEW, **{"net.inf": b"y"}), [], "new", "net.inf"),
-    ("one name on two entries", OLD, [], "old", "two entries named mshdc.inf", "mshdc.inf"),
+    ("one name on two entries", OLD, [], "old", "two entries named mshdc.inf", ["mshdc.inf"]),
+    ("the backup behind the folder's end mark", dict(BETWEEN, **{"mshdc.or1": None}), [],
+     "broken", "behind the folder's end mark", [], ["mshdc.or1"]),
     ("two names on one text", NEW, [("mshdc.inf", {5}), ("mshdc.tmp", {5, 6})], "new",
      "share clusters"),
 ]
 
 
-def judge(folder, clusters, duplicates=()):
+def judge(folder, clusters, duplicates=(), hidden=()):
     files = {name: data for name, data in folder.items() if data is not None}
-    return Promise(OLD, NEW).judge(Reading(files, clusters, duplicates))
+    return Promise(OLD, NEW).judge(Reading(files, clusters, duplicates, hidden))
 
 
 def main():
@@ -74,8 +77,8 @@ def main():
         ok = got == expected
         print(f"{'PASS' if ok else 'FAIL'} crash states: {name}" + ("" if ok else f": {got}"))
         passed, failed = passed + ok, failed + (not ok)
-    for name, folder, clusters, kind, fault, *duplicates in PROMISE_CASES:
-        verdict = judge(folder, clusters, duplicates)
+    for name, folder, clusters, kind, fault, *names in PROMISE_CASES:
+        verdict = judge(folder, clusters, *names)
         faults = " ".join(verdict.texts)
         ok = verdict.files["mshdc"] == kind and (fault in faults if fault else not faults)
         print(f"{'PASS' if ok else 'FAIL'} promise: {name}" +

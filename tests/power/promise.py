@@ -11,18 +11,28 @@ each INF file X with old text O (where it held text) and new text N:
 
 from dataclasses import dataclass, field
 
+from disks import UNREADABLE
+
 STEMS = ("mshdc", "machine", "usb")
 CLASSES = ("old", "new", "between", "broken")
 # Why a state is broken, each fault under one of these.
 REASONS = {
     "gone": "an old text gone",
+    "hidden": "an old text under a backup entry behind the folder's end mark",
     "own": "an own name with neither text",
     "backup": "a backup changed",
+    "dropped": "the dropped backup's entry on clusters given to another file",
     "temporary": "part of the new text under the temporary name",
     "other": "another file of the folder changed",
     "shared": "two names sharing clusters",
     "twice": "two entries of one name",
+    "cut": "a name that a repair cut to nothing where two names shared clusters",
 }
+# What the file system alone decides while it writes one step of the save:
+# the order of a file's data, entry and allocation within one flush, and
+# of the two entries of a rename, or of a delete's entry and its clusters,
+# where they lie in two sectors. Every other fault is the save's.
+FILE_SYSTEM_ORDER = ("temporary", "shared", "twice", "dropped", "hidden", "cut")
 
 
 def backup_names(stem):
@@ -30,13 +40,18 @@ def backup_names(stem):
 
 
 def owned(name):
-    return name.split(".")[0] in STEMS
+    """The names a save of the INF files writes: X.inf, X.tmp, X.OR0-X.OR9."""
+    stem, _, extension = name.partition(".")
+    return stem in STEMS and (extension in ("inf", "tmp") or
+                              (len(extension) == 3 and extension[:2] == "or" and
+                               extension[2].isdigit()))
 
 
 @dataclass
 class Verdict:
     files: dict = field(default_factory=dict)  # stem -> one of CLASSES
     faults: list = field(default_factory=list)  # (key of REASONS, text)
+    shared: set = field(default_factory=set)  # names that share clusters with another
 
     @property
     def broken(self):
@@ -45,6 +60,10 @@ class Verdict:
     @property
     def reasons(self):
         return sorted({reason for reason, _ in self.faults})
+
+    @property
+    def broken_by_the_save(self):
+        return any(reason not in FILE_SYSTEM_ORDER for reason, _ in self.faults)
 
     @property
     def texts(self):
@@ -66,69 +85,102 @@ class Promise:
     def new_text(self, stem):
         return self.new.get(f"{stem}.inf")
 
-    def judge(self, reading):
+    def judge(self, reading, cut=frozenset()):
+        """`cut`: after a repair, the names that shared clusters before it,
+        which fsck.fat may have cut to nothing."""
         verdict = Verdict()
+        self.cut = cut
         for stem in STEMS:
-            verdict.files[stem] = self.own_name(stem, reading.files, verdict.faults)
+            verdict.files[stem] = self.own_name(stem, reading, verdict.faults)
             self.backups(stem, reading.files, verdict.faults)
             self.temporary(stem, reading.files, verdict.faults)
         self.others(reading.files, verdict.faults)
-        self.clusters(reading.clusters, verdict.faults)
+        self.clusters(reading.clusters, verdict)
         verdict.faults += [("twice", f"two entries named {name}") for name in reading.duplicates]
         return verdict
 
-    def own_name(self, stem, files, faults):
-        name = f"{stem}.inf"
+    def own_name(self, stem, reading, faults):
+        files, name = reading.files, f"{stem}.inf"
         current, old, new = files.get(name), self.old_text(stem), self.new_text(stem)
         kept = [files.get(backup) for backup in backup_names(stem)]
         if old and old != current and old not in kept:
-            faults.append(("gone", f"the old text of {name} is gone"))
+            faults.append(self.gone(stem, reading.hidden))
         if current == new and current != old:
             return "new"
         if current == old:
             return "old"
         if current is None and files.get(f"{stem}.tmp") == new and (not old or old in kept):
             return "between"
-        held = "nothing" if current is None else f"{len(current)} other bytes"
+        if current == b"" and name in self.cut:
+            faults.append(self.cut_fault(name))
+            return "broken"
+        held = "nothing" if current is None else \
+            "a cluster chain that cannot be followed" if current == UNREADABLE else \
+            f"{len(current)} other bytes"
         faults.append(("own", f"{name} holds {held}"))
         return "broken"
+
+    def gone(self, stem, hidden):
+        """Where the backup that the run leaves the old text under lies
+        behind the folder's end mark, the file system has not yet written
+        the sector before it."""
+        name = f"{stem}.inf"
+        kept_under = [backup for backup in backup_names(stem)
+                      if self.new.get(backup) == self.old_text(stem)]
+        if any(backup in hidden for backup in kept_under):
+            return ("hidden", f"the old text of {name} is under {kept_under[0]}, behind the "
+                              "folder's end mark")
+        return ("gone", f"the old text of {name} is gone")
 
     def backups(self, stem, files, faults):
         old = self.old_text(stem)
         for name in backup_names(stem):
             current = files.get(name)
+            dropped = name in self.old and self.new.get(name) != self.old[name]
             if name in self.old:
-                dropped = self.new.get(name) != self.old[name]
-                allowed = (self.old[name], None, old) if dropped else (self.old[name],)
+                # The dropped backup may also be left empty by a repair.
+                allowed = (self.old[name], None, old, b"") if dropped else (self.old[name],)
             else:
                 allowed = (None, old)
-            if current not in allowed:
-                faults.append(("backup", f"{name} holds {len(current) if current else 'no'} "
-                                         "bytes of no whole text it may hold"))
+            if current == b"" and name in self.cut:
+                faults.append(self.cut_fault(name))
+            elif current not in allowed:
+                held = f"{len(current)} bytes" if current else "nothing"
+                faults.append(("dropped" if dropped and current else "backup",
+                               f"{name} holds {held}, no whole text it may hold"))
 
     def temporary(self, stem, files, faults):
         name = f"{stem}.tmp"
         current = files.get(name)
-        if current not in (None, self.new_text(stem), self.old.get(name)):
+        if current == b"" and name in self.cut:
+            faults.append(self.cut_fault(name))
+        elif current not in (None, self.new_text(stem), self.old.get(name)):
             faults.append(("temporary", f"{name} holds {len(current)} bytes, not the whole new "
                                         "text"))
 
     def others(self, files, faults):
+        """The rest of the folder stays as it was. A file that a repair
+        makes of an entry (FSCK0000.000) may hold a whole text, or nothing."""
+        whole = set(self.old.values()) | set(self.new.values()) | {b""}
         for name in sorted(set(files) | set(self.old)):
             if owned(name):
                 continue
-            if files.get(name) != self.old.get(name):
+            if name in self.old and files.get(name) != self.old[name]:
                 faults.append(("other", f"{name}, no INF file of the update, changed"))
-        for name in sorted(set(files) - set(self.old) - set(self.new)):
-            if owned(name) and not name.endswith((".inf", ".tmp")) and \
-                    name not in sum((backup_names(s) for s in STEMS), []):
-                faults.append(("other", f"an unknown file {name}"))
+            elif name not in self.old and files[name] not in whole:
+                faults.append(("other", f"{name}, a file of no update, holds part of a text"))
 
-    def clusters(self, clusters, faults):
+    @staticmethod
+    def cut_fault(name):
+        return ("cut", f"{name} cut to nothing by the repair, as it shared clusters")
+
+    @staticmethod
+    def clusters(clusters, verdict):
         owners = {}
         for name, taken in clusters:
             for cluster in taken:
                 owners.setdefault(cluster, []).append(name)
         shared = sorted({tuple(names) for names in owners.values() if len(names) > 1})
         for names in shared:
-            faults.append(("shared", f"{' and '.join(names)} share clusters"))
+            verdict.faults.append(("shared", f"{' and '.join(names)} share clusters"))
+            verdict.shared.update(names)

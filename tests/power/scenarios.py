@@ -25,6 +25,20 @@ def stock(name):
     return crlf((FIXTURES / name).read_text())
 
 
+def real_size_machine():
+    """machine.inf as large as a real one (about 150 KB, 4,000 lines in 100
+    sections), the sections that the update looks for near its end."""
+    text = stock("machine.inf")
+    head, anchor, tail = text.partition(b"[ClassInstall]")
+    sections = []
+    for number in range(100):
+        lines = [f"[SYSDEV_{number:03d}]"] + [
+            f"HKR,,Setting{n},,\"device {number}, value {n}\""
+            for n in range(38)]
+        sections.append("\n".join(lines) + "\n\n")
+    return head + crlf("".join(sections)) + anchor + tail
+
+
 def other_files():
     """The rest of the INF folder: text files of a few hundred bytes to a few
     kilobytes, the same on every run."""
@@ -60,6 +74,7 @@ class Scenario:
     missing: tuple = ()
     empty: tuple = ()
     backups: bool = False
+    real_size: bool = False
 
     def files(self):
         """{name: bytes} and {name: write time} of the INF folder."""
@@ -68,7 +83,8 @@ class Scenario:
             name = f"{stem}.INF"
             if stem in self.missing:
                 continue
-            files[name] = b"" if stem in self.empty else stock(name.lower())
+            files[name] = b"" if stem in self.empty else \
+                real_size_machine() if self.real_size and stem == "MACHINE" else stock(name.lower())
             if self.backups:
                 texts, ages = ten_backups(stem)
                 files.update(texts)
@@ -83,6 +99,8 @@ SCENARIOS = {s.name: s for s in (
              backups=True),
     Scenario("missing-empty", "win98", "plan 4 with mshdc.inf missing and usb.inf empty",
              missing=("MSHDC",), empty=("USB",)),
+    Scenario("real-size", "win98", "plan 4 with a machine.inf of real size (about 150 KB)",
+             real_size=True),
     Scenario("second-run", "win98", "plan 4 run twice: the second run, over the first one's "
              "result, is recorded", runs=2),
 )}
