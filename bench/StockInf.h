@@ -15,3 +15,15 @@ struct StockInf {
 
 // The three files that plan 4 updates.
 std::vector<StockInf> StockInfFiles();
+
+// The same three with a machine.inf as large as a real one: about 150 KB,
+// 4,000 lines in 100 device sections, the sections that the update looks
+// for near its end.
+std::vector<StockInf> RealSizeInfFiles();
+
+// The same three shapes scaled to `lines` lines in all, shared among the
+// files as the stock sizes are.
+std::vector<StockInf> ScaledInfFiles(std::size_t lines);
+
+// Lines of the files, as the updater cuts them (a final CR LF gives one more).
+std::size_t LineCount(const std::vector<StockInf>& files);
