@@ -60,6 +60,19 @@ sleep 60
 """
 
 
+def in_repository(paths):
+    """{path in the job's copy of the repository: path here} of each path of
+    the repository."""
+    return {Path("repo") / path.relative_to(ROOT): path for path in paths}
+
+
+def test_folders(*folders):
+    """The files of the test folders tests/<folder>, as in_repository gives
+    them."""
+    return in_repository(path for folder in folders for path in (ROOT / "tests" / folder).rglob("*")
+                         if path.is_file() and "__pycache__" not in path.parts)
+
+
 def log_step(log, text):
     log.write(f"{time.strftime('%H:%M:%S')} {text}\n")
     log.flush()

@@ -34,7 +34,9 @@ from pathlib import Path
 sys.path.insert(1, str(Path(__file__).resolve().parents[1]))
 
 import cases as catalogue  # noqa: E402
-from guest import GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun  # noqa: E402
+import suites  # noqa: E402
+from guest import (GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun, in_repository,  # noqa: E402
+                   test_folders)
 from winetools import pictures  # noqa: E402
 from winetools.machine import Machine, Tools, exported_form  # noqa: E402
 from winetools.wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
@@ -444,28 +446,33 @@ def make_subjects(labels, image, work):
 def guest_files(jobs, floppy):
     """The job's files, as the repository lays them out: the suite, the i686
     programs and, for the floppy's case, the floppy."""
-    files = {Path("repo") / path.relative_to(ROOT): path
-             for folder in ("e2e", "winetools") for path in (ROOT / "tests" / folder).rglob("*")
-             if path.is_file() and "__pycache__" not in path.parts}
+    files = test_folders("e2e", "winetools")
     for job in jobs:
-        for tool in (job.subject.tools.pilot, I686.output / "txinfupd.exe"):
-            files[Path("repo") / tool.relative_to(ROOT)] = tool
+        files.update(in_repository((job.subject.tools.pilot, I686.output / "txinfupd.exe")))
         if job.subject.label == FLOPPY_LABEL:
             files[Path("repo/build/release/txinfupd.img")] = Path(floppy)
     return files
 
 
-def guest_command(jobs):
+def guest_command(jobs, with_suites):
     """The guest runs the cases under its own 32-bit Wine, as this machine
-    would; the logs of failed cases come back with the results."""
+    would, and then the i686 unit suites when asked; the logs of failed cases
+    come back with the results."""
     names = " ".join(f"'{job.name_in_guest}'" for job in jobs)
-    return f"""export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8
+    command = f"""export PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8
 export TXINFUPD_I686_ROUTE=native TXINFUPD_E2E_SLOWDOWN={GUEST_SLOWDOWN}
 cd /job/repo
-python3 tests/e2e/run_e2e.py --builds i686 --jobs 2 --work /tmp/e2e \\
-  --floppy build/release/txinfupd.img {names} 2>&1 | tee /job/out/e2e.log
-cd /tmp/e2e && find cases -path '*/e2e/*' -type f -size -2M | tar -cf /job/out/failed-cases.tar -T -
 """
+    if jobs:
+        command += f"""python3 tests/e2e/run_e2e.py --builds i686 --jobs 2 --work /tmp/e2e \\
+  --floppy build/release/txinfupd.img {names} 2>&1 | tee /job/out/e2e.log
+(cd /tmp/e2e && find cases -path '*/e2e/*' -type f -size -2M | tar -cf /job/out/failed-cases.tar -T -)
+"""
+    if with_suites:
+        command += f"""python3 tests/e2e/suites.py --run {suites.SUITE_LIST.relative_to(ROOT)} \\
+  --out /job/out/{suites.RESULTS} --work /tmp/suites 2>&1 | tee /job/out/suites.log
+"""
+    return command
 
 
 CASE_LINE = re.compile(r"^(PASS|FAIL) (.+?) \((\d+\.\d) s\): ")
@@ -490,26 +497,30 @@ def guest_outcomes(text, jobs):
     return outcomes
 
 
-def run_guest(jobs, floppy):
-    """Runs the jobs whose subjects are there in one boot of the guest; gives
-    their outcomes and writes them to GUEST_RESULTS."""
+def run_guest(jobs, floppy, suite_runs=()):
+    """Runs the jobs whose subjects are there, and the unit suites' runs, in
+    one boot of the guest; gives the jobs' outcomes and writes them to
+    GUEST_RESULTS."""
     GUEST_FOLDER.mkdir(parents=True, exist_ok=True)
     GUEST_RESULTS.unlink(missing_ok=True)
     ready = [job for job in jobs if not job.subject.missing]
     outcomes = {}
-    if ready:
+    if ready or suite_runs:
         started = time.monotonic()
         with open(GUEST_FOLDER / "guest.log", "w") as log:
             image = GuestImage().ensure(log)
             prepared = time.monotonic()
             run = GuestRun(image)
-            run.prepare(guest_files(ready, floppy), guest_command(ready))
+            files = guest_files(ready, floppy)
+            files.update(in_repository(suites.needed_files(suite_runs)))
+            run.prepare(files, guest_command(ready, bool(suite_runs)))
             out = run.boot(log, GUEST_TIMEOUT)
         log_file = out / "e2e.log"
         outcomes = guest_outcomes(log_file.read_text(errors="replace")
                                   if log_file.exists() else "", ready)
         print(f"guest: disk ready in {prepared - started:.0f} s, one boot for {len(ready)} "
-              f"cases in {time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
+              f"cases and {len(suite_runs)} runs of unit suites in "
+              f"{time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
     GUEST_RESULTS.write_text(json.dumps(outcomes, indent=1))
     return outcomes
 
@@ -568,14 +579,16 @@ def report(jobs, outcomes, seconds):
 
 def guest_run(jobs, args):
     """The boot of the guest alone, for ctest: every emulated job asked for
-    runs, and the cases' own tests read the results; fails when the guest
-    reported no result for some case."""
+    runs, and every run of the i686 unit suites that the win32 build listed
+    for the guest; the tests of the cases and of the runs read the results.
+    Fails when the guest reported no result for some case."""
     emulated = [job for job in jobs if job.subject.emulated]
-    if not emulated:
-        print("no case runs in the guest here: this machine runs 32-bit programs")
+    suite_runs = suites.planned_runs()
+    if not emulated and not suite_runs:
+        print("nothing runs in the guest here: this machine runs 32-bit programs")
         return 0
     try:
-        outcomes = run_guest(emulated, args.floppy)
+        outcomes = run_guest(emulated, args.floppy, suite_runs)
     except (OSError, WineError, subprocess.SubprocessError) as error:
         print(f"the guest run failed: {error}")
         return 1

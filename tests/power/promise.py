@@ -89,17 +89,16 @@ class Promise:
         """`cut`: after a repair, the names that shared clusters before it,
         which fsck.fat may have cut to nothing."""
         verdict = Verdict()
-        self.cut = cut
         for stem in STEMS:
-            verdict.files[stem] = self.own_name(stem, reading, verdict.faults)
-            self.backups(stem, reading.files, verdict.faults)
-            self.temporary(stem, reading.files, verdict.faults)
+            verdict.files[stem] = self.own_name(stem, reading, cut, verdict.faults)
+            self.backups(stem, reading.files, cut, verdict.faults)
+            self.temporary(stem, reading.files, cut, verdict.faults)
         self.others(reading.files, verdict.faults)
         self.clusters(reading.clusters, verdict)
         verdict.faults += [("twice", f"two entries named {name}") for name in reading.duplicates]
         return verdict
 
-    def own_name(self, stem, reading, faults):
+    def own_name(self, stem, reading, cut, faults):
         files, name = reading.files, f"{stem}.inf"
         current, old, new = files.get(name), self.old_text(stem), self.new_text(stem)
         kept = [files.get(backup) for backup in backup_names(stem)]
@@ -111,8 +110,7 @@ class Promise:
             return "old"
         if current is None and files.get(f"{stem}.tmp") == new and (not old or old in kept):
             return "between"
-        if current == b"" and name in self.cut:
-            faults.append(self.cut_fault(name))
+        if cut_to_nothing(name, current, cut, faults):
             return "broken"
         held = "nothing" if current is None else \
             "a cluster chain that cannot be followed" if current == UNREADABLE else \
@@ -132,7 +130,7 @@ class Promise:
                               "folder's end mark")
         return ("gone", f"the old text of {name} is gone")
 
-    def backups(self, stem, files, faults):
+    def backups(self, stem, files, cut, faults):
         old = self.old_text(stem)
         for name in backup_names(stem):
             current = files.get(name)
@@ -142,19 +140,17 @@ class Promise:
                 allowed = (self.old[name], None, old, b"") if dropped else (self.old[name],)
             else:
                 allowed = (None, old)
-            if current == b"" and name in self.cut:
-                faults.append(self.cut_fault(name))
-            elif current not in allowed:
+            if not cut_to_nothing(name, current, cut, faults) and current not in allowed:
                 held = f"{len(current)} bytes" if current else "nothing"
                 faults.append(("dropped" if dropped and current else "backup",
                                f"{name} holds {held}, no whole text it may hold"))
 
-    def temporary(self, stem, files, faults):
+    def temporary(self, stem, files, cut, faults):
         name = f"{stem}.tmp"
         current = files.get(name)
-        if current == b"" and name in self.cut:
-            faults.append(self.cut_fault(name))
-        elif current not in (None, self.new_text(stem), self.old.get(name)):
+        if cut_to_nothing(name, current, cut, faults):
+            return
+        if current not in (None, self.new_text(stem), self.old.get(name)):
             faults.append(("temporary", f"{name} holds {len(current)} bytes, not the whole new "
                                         "text"))
 
@@ -171,10 +167,6 @@ class Promise:
                 faults.append(("other", f"{name}, a file of no update, holds part of a text"))
 
     @staticmethod
-    def cut_fault(name):
-        return ("cut", f"{name} cut to nothing by the repair, as it shared clusters")
-
-    @staticmethod
     def clusters(clusters, verdict):
         owners = {}
         for name, taken in clusters:
@@ -184,3 +176,12 @@ class Promise:
         for names in shared:
             verdict.faults.append(("shared", f"{' and '.join(names)} share clusters"))
             verdict.shared.update(names)
+
+
+def cut_to_nothing(name, current, cut, faults):
+    """Whether a repair left `name` empty where it shared clusters before
+    (`cut`: those names); the fault is noted."""
+    if current != b"" or name not in cut:
+        return False
+    faults.append(("cut", f"{name} cut to nothing by the repair, as it shared clusters"))
+    return True

@@ -31,7 +31,7 @@ sys.path.insert(1, str(HERE.parent / "e2e"))
 
 import crashstates  # noqa: E402
 import disks  # noqa: E402
-from guest import GuestImage, GuestRun, log_step  # noqa: E402
+from guest import GuestImage, GuestRun, in_repository, log_step, test_folders  # noqa: E402
 from promise import CLASSES, REASONS, Promise  # noqa: E402
 from scenarios import SCENARIOS, all_recordings  # noqa: E402
 from winetools.wineenv import BUILDS, ROOT, WineError  # noqa: E402
@@ -113,17 +113,14 @@ def guest_plan(recordings):
 
 
 def guest_files(recordings):
-    files = {Path("repo") / path.relative_to(ROOT): path
-             for folder in ("e2e", "winetools", "power")
-             for path in (ROOT / "tests" / folder).rglob("*")
-             if path.is_file() and "__pycache__" not in path.parts}
+    files = test_folders("e2e", "winetools", "power")
     for build in sorted({r.build for r in recordings}):
         for name in ("txinfupd.exe", "boxpilot.exe"):
             tool = BUILDS[build].output / name
             if not tool.exists():
                 raise SystemExit(f"no {tool}: run cmake --workflow --preset "
                                  f"{BUILDS[build].folder} first")
-            files[Path("repo") / tool.relative_to(ROOT)] = tool
+            files.update(in_repository([tool]))
     return files
 
 
