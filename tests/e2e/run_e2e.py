@@ -40,7 +40,7 @@ from guest import (GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun, in_reposi
 from winetools import pictures  # noqa: E402
 from winetools.machine import Machine, Tools, exported_form  # noqa: E402
 from winetools.wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
-                     WineError, XServer, emulates_i686)
+                     WineError, XServer, emulates_i686, harness_retries)
 
 WS_CAPTION, WS_SYSMENU = 0x00C00000, 0x00080000
 WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX = 0x00040000, 0x00020000, 0x00010000
@@ -516,8 +516,11 @@ def run_guest(jobs, floppy, suite_runs=()):
             run.prepare(files, guest_command(ready, bool(suite_runs)))
             out = run.boot(log, GUEST_TIMEOUT)
         log_file = out / "e2e.log"
-        outcomes = guest_outcomes(log_file.read_text(errors="replace")
-                                  if log_file.exists() else "", ready)
+        text = log_file.read_text(errors="replace") if log_file.exists() else ""
+        outcomes = guest_outcomes(text, ready)
+        retries = [line for line in text.splitlines() if line.startswith("retry: ")]
+        print("\n".join(retries + [f"the guest's harness steps started again where Wine died "
+                                    f"at its exit: {len(retries)}"]), flush=True)
         print(f"guest: disk ready in {prepared - started:.0f} s, one boot for {len(ready)} "
               f"cases and {len(suite_runs)} runs of unit suites in "
               f"{time.monotonic() - prepared:.0f} s; its output in {out}", flush=True)
@@ -574,6 +577,7 @@ def report(jobs, outcomes, seconds):
     for subject in {job.subject.name: job.subject for job in jobs}.values():
         ran = [ok for job, ok in zip(jobs, outcomes) if job.subject is subject]
         print(f"  [{subject.name}]: {sum(ran)} passed, {len(ran) - sum(ran)} failed")
+    print(f"harness steps started again where Wine died at its exit: {len(harness_retries)}")
     print(f"{passed} passed, {len(outcomes) - passed} failed")
 
 

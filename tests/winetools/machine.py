@@ -9,7 +9,8 @@ import time
 from pathlib import Path
 
 from . import pictures
-from .wineenv import SLOWDOWN, WineError, registry_string, windows_path
+from .wineenv import (HARNESS_TRIES, SLOWDOWN, WineError, died_at_exit, note_retry,
+                      registry_string, windows_path)
 
 ENUM_KEY = r"HKEY_LOCAL_MACHINE\Enum"
 OUR_STEMS = ("mshdc.", "machine.", "usb.")
@@ -149,13 +150,31 @@ class Machine:
                       "--linger", str(linger_ms), "--timeout", str(PILOT_TIMEOUT_MS)]
         if hold:
             pilot_args += ["--hold", "C:\\windows\\inf\\" + hold]
-        with open(self.e2e / f"pilot{number}.log", "wb") as pilot_log, \
+        pilot_log_file = self.e2e / f"pilot{number}.log"
+        with open(pilot_log_file, "wb") as pilot_log, \
                 open(self.e2e / f"program{number}.log", "wb") as program_log:
-            pilot = self.prefix.spawn(pilot_args, pilot_log)
-            wait_for_event(report, "ready", pilot)
+            pilot = self.start_pilot(pilot_args, pilot_log, pilot_log_file, report)
             exit_code = wait_or_kill(self.start_program(program_log), PROGRAM_TIMEOUT)
             pilot_code = wait_or_kill(pilot, PILOT_TIMEOUT_MS / 1000 + 30)
         return RunResult(read_events(report), exit_code, pilot_code, shots)
+
+    def start_pilot(self, pilot_args, log, log_file, report):
+        """The pilot, once it reports that it is ready; started again where
+        Wine died at its exit before that."""
+        attempt = 1
+        while True:
+            pilot = self.prefix.spawn(pilot_args, log)
+            try:
+                wait_for_event(report, "ready", pilot)
+                return pilot
+            except WineError:
+                log.flush()
+                output = log_file.read_text(errors="replace")
+                if not died_at_exit(pilot.returncode, output) or attempt == HARNESS_TRIES:
+                    raise
+                note_retry("the pilot's start", output)
+                report.unlink(missing_ok=True)
+                attempt += 1
 
     def run_by_hand(self):
         """One start of the updater for a person at the display; waits for it."""

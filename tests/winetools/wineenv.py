@@ -61,6 +61,28 @@ class WineError(RuntimeError):
     pass
 
 
+# Under load a Wine process now and then dies at its own exit, with this
+# line and exit code 127: a fault of Wine, not of the program it ran. A step
+# of the harness (a prefix made, the registry imported or exported, the
+# pilot started) that ends so is started again, up to HARNESS_TRIES in all,
+# and every such start is printed and counted in `harness_retries`; the
+# updater's own run is never started again.
+WINE_EXIT_CRASH = "Inconsistency detected by ld.so"
+HARNESS_TRIES = 3
+harness_retries = []
+
+
+def died_at_exit(code, output):
+    return code == 127 and WINE_EXIT_CRASH in output
+
+
+def note_retry(step, output):
+    line = next(line for line in output.splitlines() if WINE_EXIT_CRASH in line)
+    harness_retries.append(step)
+    print(f"retry: {step}: Wine died at its exit ({line.strip()[:160]}); starting it again",
+          flush=True)
+
+
 @dataclass(frozen=True)
 class Build:
     """One build of the Windows programs and the Wine that runs them: the
@@ -200,18 +222,27 @@ class Prefix:
         return env
 
     def run(self, args, timeout=60 * SLOWDOWN, check=True):
-        """Runs a program to its end. Its output goes to a file: Wine's helper
-        processes inherit the handles and would hold a pipe open."""
+        """Runs a step of the harness to its end, again where Wine died at
+        its exit."""
+        for attempt in range(1, HARNESS_TRIES + 1):
+            code, text = self.run_once(args, timeout)
+            if not died_at_exit(code, text) or attempt == HARNESS_TRIES:
+                break
+            note_retry(" ".join(args[:2]), text)
+        if check and code != 0:
+            raise WineError(f"{args[0]} ended with {code}: {text[-400:]}")
+        return code
+
+    def run_once(self, args, timeout):
+        """Its output goes to a file: Wine's helper processes inherit the
+        handles and would hold a pipe open."""
         with tempfile.TemporaryFile() as output:
             result = subprocess.run([self.build.wine] + list(args), env=self.env(),
                                     stdout=output,
                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
                                     timeout=timeout, check=False)
             output.seek(0)
-            text = output.read().decode(errors="replace")
-        if check and result.returncode != 0:
-            raise WineError(f"{args[0]} ended with {result.returncode}: {text[-400:]}")
-        return result.returncode
+            return result.returncode, output.read().decode(errors="replace")
 
     def spawn(self, args, log, dll_overrides="", extra_env=None):
         return subprocess.Popen([self.build.wine] + list(args),
