@@ -13,15 +13,10 @@ bool IsEndOfFileMark(const Text& line) { return line.Length() == 1 && line[0] ==
 
 }  // namespace
 
+// The document's index gives the line nearest the top, as a walk from the
+// first line would.
 void InfUpdater::FindLine(const Text& line) {
-  position = nullptr;
-  if (lines == nullptr) return;
-  for (LineList::Position at = lines->First(); at != nullptr; at = LineList::Next(at)) {
-    if (LineList::At(at).Equals(line)) {
-      position = at;
-      return;
-    }
-  }
+  position = lines == nullptr ? nullptr : lines->Find(line);
 }
 
 void InfUpdater::FindLineById(std::int32_t stringId) {

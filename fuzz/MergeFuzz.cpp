@@ -3,10 +3,11 @@
 // at LF): its count, its anchor and its lines. Applying a block twice
 // changes nothing; afterwards every line of the block is there; no line of
 // the document is lost or moved out of order; a final Ctrl-Z (the last line
-// that is not empty) stays last.
+// that is not empty) stays last; every line is found where it first stands.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,21 @@ std::string LastWithText(const std::vector<std::string>& lines) {
   return found == lines.rend() ? std::string() : *found;
 }
 
+// The document's index finds each line where a walk from the first line
+// finds it.
+void RequireEachLineFoundFirst(UpdaterProbe& engine, const std::vector<std::string>& lines) {
+  std::map<std::string, LineList::Position> first;
+  LineList::Position at = lines.empty() ? nullptr : engine.LineNumber(0);
+  for (const std::string& line : lines) {
+    first.emplace(line, at);
+    at = LineList::Next(at);
+  }
+  for (const auto& [line, position] : first) {
+    engine.FindLine(line);
+    fuzz::Require(engine.Position() == position, "a line is found where it first stands");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -61,6 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.ApplySectionBlock(kBlock);
   const std::int32_t error = engine.GetError();
   const std::vector<std::string> merged = engine.Lines();
+  RequireEachLineFoundFirst(engine, merged);
   engine.ApplySectionBlock(kBlock);
   fuzz::Require(engine.Lines() == merged, "a block applied twice changes nothing more");
   fuzz::Require(fuzz::IsSubsequence(document, merged), "no line of the document is lost or moved");

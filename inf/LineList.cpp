@@ -1,5 +1,6 @@
 #include "inf/LineList.h"
 
+#include <cstdint>
 #include <new>
 
 struct LineList::Block {
@@ -7,9 +8,78 @@ struct LineList::Block {
   Node nodes[kBlockNodes];
 };
 
+namespace {
+
+constexpr std::uint32_t Mix(std::uint32_t hash, std::uint32_t bytes) {
+  return (((hash << 5) | (hash >> 27)) ^ bytes) * 0x9E3779B9u;
+}
+
+// Four bytes at a time, rotated, mixed and multiplied in (as FxHash does),
+// then the high bits folded down, since the table takes the low ones: a
+// third of the cost of a hash byte by byte over the lengths of INF lines.
+std::uint32_t HashOf(const Text& text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.Data());
+  std::size_t left = text.Length();
+  std::uint32_t hash = 0;
+  for (; left >= 4; bytes += 4, left -= 4) {
+    hash = Mix(hash, bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t{bytes[3]} << 24);
+  }
+  for (; left > 0; ++bytes, --left) hash = Mix(hash, *bytes);
+  return hash ^ (hash >> 16);
+}
+
+// Whether `later` stands somewhere after `node`.
+bool Precedes(LineList::Position node, LineList::Position later) {
+  for (LineList::Position at = LineList::Next(node); at != nullptr; at = LineList::Next(at)) {
+    if (at == later) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 LineList::~LineList() { Clear(); }
 
+// The slot that holds the node of `line`'s text, or the empty slot where it
+// goes; the table always has one.
+LineList::Node** LineList::SlotOf(const Text& line) const {
+  const std::size_t mask = slotCount_ - 1;
+  for (std::size_t at = HashOf(line) & mask;; at = (at + 1) & mask) {
+    if (slots_[at] == nullptr || slots_[at]->text.Equals(line)) return &slots_[at];
+  }
+}
+
+LineList::Position LineList::Find(const Text& line) const {
+  return slotCount_ == 0 ? nullptr : *SlotOf(line);
+}
+
+// Doubles the table before one more text would fill more than half of it.
+bool LineList::MakeRoomInIndex() {
+  if (2 * (indexed_ + 1) <= slotCount_) return true;
+  const std::size_t grown = slotCount_ == 0 ? 2 : 2 * slotCount_;
+  Node** slots = new (std::nothrow) Node*[grown]();
+  if (slots == nullptr) return false;
+  Node** const old = slots_;
+  const std::size_t oldCount = slotCount_;
+  slots_ = slots;
+  slotCount_ = grown;
+  for (std::size_t i = 0; i < oldCount; ++i) {
+    if (old[i] != nullptr) *SlotOf(old[i]->text) = old[i];
+  }
+  delete[] old;
+  return true;
+}
+
+// A text already indexed keeps its line unless the new one stands before
+// it, as a line inserted ahead of an equal one does.
+void LineList::Index(Node* node) {
+  Node** slot = SlotOf(node->text);
+  if (*slot == nullptr) ++indexed_;
+  if (*slot == nullptr || Precedes(node, *slot)) *slot = node;
+}
+
 LineList::Node* LineList::NewNode(Text& text) {
+  if (!MakeRoomInIndex()) return nullptr;
   if (free_ == nullptr) {
     Block* block = new (std::nothrow) Block;
     if (block == nullptr) return nullptr;
@@ -22,42 +92,19 @@ LineList::Node* LineList::NewNode(Text& text) {
   }
   Node* node = free_;
   free_ = node->next;
-  node->next = nullptr;
-  node->previous = nullptr;
   node->text = static_cast<Text&&>(text);
   ++count_;
   return node;
 }
 
-LineList::Position LineList::Append(Text& text) {
-  if (tail_ != nullptr) return InsertAfter(tail_, text);
+LineList::Position LineList::Place(Text& text, Node* previous, Node* next) {
   Node* node = NewNode(text);
   if (node == nullptr) return nullptr;
-  head_ = tail_ = node;
-  return node;
-}
-
-LineList::Position LineList::InsertAfter(Position position, Text& text) {
-  Node* node = NewNode(text);
-  if (node == nullptr) return nullptr;
-  node->previous = position;
-  node->next = position->next;
-  if (position->next != nullptr) {
-    position->next->previous = node;
-  } else {
-    tail_ = node;
-  }
-  position->next = node;
-  return node;
-}
-
-LineList::Position LineList::InsertBefore(Position position, Text& text) {
-  if (position->previous != nullptr) return InsertAfter(position->previous, text);
-  Node* node = NewNode(text);
-  if (node == nullptr) return nullptr;
-  node->next = position;
-  position->previous = node;
-  head_ = node;
+  node->previous = previous;
+  node->next = next;
+  (previous != nullptr ? previous->next : head_) = node;
+  (next != nullptr ? next->previous : tail_) = node;
+  Index(node);
   return node;
 }
 
@@ -67,6 +114,8 @@ void LineList::Clear() {
     delete blocks_;
     blocks_ = next;
   }
+  delete[] slots_;
   head_ = tail_ = free_ = nullptr;
-  count_ = 0;
+  slots_ = nullptr;
+  count_ = slotCount_ = indexed_ = 0;
 }

@@ -2,6 +2,11 @@
 // is a line of the list and stays valid while other lines are inserted before
 // or after it. Nodes come from blocks of ten, as the document only grows until
 // the whole list is released.
+//
+// An index of the texts answers which line is the first, in list order, to
+// hold a given text, without a walk of the list: a hash table of nodes with
+// open addressing, one slot per distinct text, at most half full and at
+// least a quarter full after it grows (so at most four slots per line).
 #pragma once
 
 #include <cstddef>
@@ -32,11 +37,21 @@ class LineList {
   std::size_t Count() const { return count_; }
   bool IsEmpty() const { return count_ == 0; }
 
+  // The first line, in list order, that holds the same bytes as `line` and
+  // no more; nullptr when there is none.
+  Position Find(const Text& line) const;
+  // The index's slots, a pointer each.
+  std::size_t IndexSlots() const { return slotCount_; }
+
   // Take the text over; give the new line's position, or nullptr when no
   // memory was left (the list is then unchanged and the text kept).
-  Position Append(Text& text);
-  Position InsertAfter(Position position, Text& text);
-  Position InsertBefore(Position position, Text& text);
+  Position Append(Text& text) { return Place(text, tail_, nullptr); }
+  Position InsertAfter(Position position, Text& text) {
+    return Place(text, position, position->next);
+  }
+  Position InsertBefore(Position position, Text& text) {
+    return Place(text, position->previous, position);
+  }
 
   void Clear();
 
@@ -45,10 +60,17 @@ class LineList {
   struct Block;
 
   Node* NewNode(Text& text);
+  Position Place(Text& text, Node* previous, Node* next);
+  Node** SlotOf(const Text& line) const;
+  bool MakeRoomInIndex();
+  void Index(Node* node);
 
   Node* head_ = nullptr;
   Node* tail_ = nullptr;
   Node* free_ = nullptr;
   Block* blocks_ = nullptr;
   std::size_t count_ = 0;
+  Node** slots_ = nullptr;
+  std::size_t slotCount_ = 0;
+  std::size_t indexed_ = 0;
 };

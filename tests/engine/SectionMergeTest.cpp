@@ -1,6 +1,7 @@
 // Merging section blocks into a document: these lines in, these lines out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <utility>
 
@@ -42,6 +43,13 @@ TEST_P(SectionMergeTest, MergesTheBlock) {
   engine.ApplySectionBlock(c.block);
   EXPECT_EQ(engine.Lines(), c.after);
   EXPECT_EQ(engine.GetError(), c.error);
+  // Each line of the merged document is found where it first stands.
+  const Lines merged = engine.Lines();
+  for (const std::string& line : merged) {
+    engine.FindLine(line);
+    const auto first = std::find(merged.begin(), merged.end(), line) - merged.begin();
+    EXPECT_EQ(engine.Position(), engine.LineNumber(static_cast<std::size_t>(first))) << line;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,6 +140,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   {"a", kEof, "", ""},
                   {"a", "[Strings]", k52, k53, kEof, "", ""},
+                  0},
+        MergeCase{"AppendedCtrlZGoesAheadOfTheFinalOne",
+                  300,
+                  {{302, kEof}},
+                  {"a", kEof, ""},
+                  {"a", "[Intel.Section]", kEof, k303, kEof, ""},
                   0},
         MergeCase{"AnchorBeforeCtrlZInsertsAsBefore",
                   50,
