@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <list>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -15,13 +17,27 @@ using namespace registry_codes;
 constexpr char kLocalMachineName[] = "HKEY_LOCAL_MACHINE";
 constexpr char kCurrentUserName[] = "HKEY_CURRENT_USER";
 
-std::string Folded(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) c = LowerAscii(c);
-  return folded;
-}
+// Names compared and hashed with the letters A to Z folded to a to z, so
+// that a lookup needs no folded copy of the name.
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+  }
+};
 
-bool SameName(std::string_view a, std::string_view b) { return Folded(a) == Folded(b); }
+struct FoldedHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const {
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : name)
+      hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211u;
+    return static_cast<std::size_t>(hash);
+  }
+};
+
+bool SameName(std::string_view a, std::string_view b) { return FoldedEqual()(a, b); }
 
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> segments(1);
@@ -43,48 +59,78 @@ bool IsRootName(const std::string& name) {
   return SameName(name, kLocalMachineName) || SameName(name, kCurrentUserName);
 }
 
-// The subkeys of one key in creation order, found by name through a table
-// of their names without regard to case.
+// The subkeys of one key in creation order, found by name without regard to
+// case. The enumeration keeps its last answer as a cursor, from which the
+// next index is a step away; a delete renumbers the subkeys after the
+// deleted one, so a delete ahead of the cursor moves the cursor's index one
+// back, and a delete of the cursor's own key leaves its index to the next.
+// A sweep that enumerates, deletes and asks for the next index costs the
+// same whatever the number of siblings.
 template <typename Key>
 class SubkeyTable {
  public:
-  std::size_t Count() const { return keys_.size(); }
+  std::size_t Count() const { return byName_.size(); }
 
   Key* Find(std::string_view name) const {
-    const auto found = byName_.find(Folded(name));
-    return found == byName_.end() ? nullptr : found->second;
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : found->second->key.get();
   }
 
   // The subkey at enumeration `index`, which must be below Count().
-  Key* At(std::size_t index) const { return keys_[index].get(); }
+  Key* At(std::size_t index) {
+    // From the first subkey when that is nearer than the cursor.
+    if (cursor_ == keys_.end() || index < cursorIndex_ - std::min(index, cursorIndex_)) {
+      cursor_ = keys_.begin();
+      cursorIndex_ = 0;
+    }
+    for (; cursorIndex_ < index; ++cursorIndex_) ++cursor_;
+    for (; cursorIndex_ > index; --cursorIndex_) --cursor_;
+    return cursor_->key.get();
+  }
 
   Key* Add(std::shared_ptr<Key> key) {
-    byName_[Folded(key->name)] = key.get();
-    keys_.push_back(std::move(key));
-    return keys_.back().get();
+    keys_.push_back(Entry{std::move(key), nextSequence_++});
+    const auto added = std::prev(keys_.end());
+    byName_.emplace(added->key->name, added);
+    return added->key.get();
   }
 
   void Remove(const Key* key) {
-    const auto found = std::find_if(keys_.begin(), keys_.end(),
-                                    [key](const auto& slot) { return slot.get() == key; });
-    if (found == keys_.end()) return;
-    byName_.erase(Folded(key->name));
-    keys_.erase(found);
+    const auto found = byName_.find(key->name);
+    if (found == byName_.end() || found->second->key.get() != key) return;
+    const auto entry = found->second;
+    if (entry == cursor_) {
+      ++cursor_;
+    } else if (cursor_ != keys_.end() && entry->sequence < cursor_->sequence) {
+      --cursorIndex_;
+    }
+    byName_.erase(found);
+    keys_.erase(entry);
   }
 
   template <typename Visit>
   void ForEach(Visit visit) const {
-    for (const auto& key : keys_) visit(*key);
+    for (const Entry& entry : keys_) visit(*entry.key);
   }
 
   void Clear() {
-    keys_.clear();
     byName_.clear();
+    keys_.clear();
+    cursor_ = keys_.end();
   }
 
  private:
-  std::vector<std::shared_ptr<Key>> keys_;
-  std::unordered_map<std::string, Key*> byName_;
+  struct Entry {
+    std::shared_ptr<Key> key;
+    std::uint64_t sequence;  // creation order, which is the order of the list
+  };
+  using Entries = std::list<Entry>;
+
+  Entries keys_;
+  std::unordered_map<std::string, typename Entries::iterator, FoldedHash, FoldedEqual> byName_;
+  typename Entries::iterator cursor_ = keys_.end();
+  std::size_t cursorIndex_ = 0;
+  std::uint64_t nextSequence_ = 0;
 };
 
 }  // namespace

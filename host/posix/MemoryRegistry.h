@@ -19,9 +19,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/RegistryServices.h"
@@ -76,6 +76,6 @@ class MemoryRegistry final : public RegistryServices {
   Flavour flavour_ = Flavour::kWindows95;
   std::shared_ptr<Key> localMachine_;
   std::shared_ptr<Key> currentUser_;
-  std::map<std::uintptr_t, std::shared_ptr<Key>> handles_;
+  std::unordered_map<std::uintptr_t, std::shared_ptr<Key>> handles_;
   std::uintptr_t nextHandle_ = 0x1000;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,44 @@ TEST_F(MemoryRegistryTest, ClearLeavesEmptyRootsAndDeletesOpenKeys) {
   EXPECT_EQ(NameAt(root, 0), "<259>");
   EXPECT_EQ(registry_.RegCloseKey(pci), kSuccess);
   EXPECT_EQ(registry_.RegCloseKey(root), kSuccess);
+}
+
+// Enumerations at any index, between creations and deletes anywhere among
+// the siblings (ahead of the last index asked for, at it, after it), give
+// what a plain list in creation order gives, the renumbering included.
+TEST_F(MemoryRegistryTest, EnumerationFollowsCreationsAndDeletesAnywhere) {
+  const std::string devicePrefix = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\";
+  ASSERT_TRUE(registry_.CreateKey("HKEY_LOCAL_MACHINE\\Enum\\PCI"));
+  const win::HKEY pci = Open(kLocalMachine, "Enum\\PCI");
+  std::vector<std::string> model;
+  std::mt19937 random(1995);
+  std::uint32_t lastIndex = 0;
+  for (int step = 0; step < 3000; ++step) {
+    const std::uint32_t near = lastIndex + static_cast<std::uint32_t>(random() % 5) - 2;
+    const std::uint32_t index =
+        random() % 2 == 0 ? near : static_cast<std::uint32_t>(random() % 40);
+    switch (random() % 4) {
+      case 0: {
+        const std::string name = "Dev" + std::to_string(step);
+        ASSERT_TRUE(registry_.CreateKey(devicePrefix + name));
+        model.push_back(name);
+        break;
+      }
+      case 1:
+        if (index < model.size()) {
+          const std::string upper = "DEV" + model[index].substr(3);
+          ASSERT_EQ(registry_.RegDeleteKeyA(pci, upper.c_str()), kSuccess) << step;
+          model.erase(model.begin() + index);
+        }
+        break;
+      default:
+        lastIndex = index;
+        ASSERT_EQ(NameAt(pci, index),
+                  index < model.size() ? model[index] : EnumerationFailure(kNoMoreItems))
+            << "step " << step << ", index " << index;
+    }
+  }
+  EXPECT_EQ(registry_.RegCloseKey(pci), kSuccess);
 }
 
 }  // namespace
