@@ -11,8 +11,8 @@
 //   the cutting of a file entry (FirstFieldEnd, CutFileName, MergeBlocks);
 // - engine/SectionMerge.cpp: ApplySectionBlock, FindLine, FindLineById,
 //   MergeLines, AppendLine;
-// - inf/InfStore.cpp: SetInfDir, LoadInf, SplitLines, ReadDocument, SaveInf;
-// - inf/BackupRotation.cpp: RotateBackups, PickBackupName.
+// - inf/InfStore.cpp: SetInfDir, LoadInf, SplitLines, ReadDocument, SaveInf,
+//   PickBackupName, RotateBackups.
 #pragma once
 
 #include <cstdint>

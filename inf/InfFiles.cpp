@@ -8,6 +8,12 @@ namespace {
 
 bool IsOpen(win::HANDLE file) { return file != nullptr && file != win::InvalidHandleValue(); }
 
+// The creation time in whole seconds, or the last-write time where the file
+// system keeps no creation time.
+std::int32_t AgeStamp(const win::FileStatus& status) {
+  return status.creationTime != 0 ? status.creationTime : status.lastWriteTime;
+}
+
 // The record's buffer is kept from line to line, so it grows only for a
 // longer line.
 bool WriteLines(FileServices& files, win::HANDLE file, const LineList& lines) {
@@ -113,4 +119,25 @@ BackupSearch FindFreeBackupName(FileServices& files, const Text& path, Text& bac
     if (!files.QueryFileStatus(backupName.Data(), &status)) return BackupSearch::kFree;
   }
   return BackupSearch::kAllTaken;
+}
+
+// The rounds run from X.OR8 down to X.OR0, and only an older time replaces
+// the name already chosen, so that the highest number goes among equals.
+BackupSearch FreeOldestBackupName(FileServices& files, const Text& path, Text& backupName) {
+  win::FileStatus chosen = {};
+  if (!files.QueryFileStatus(backupName.Data(), &chosen)) return BackupSearch::kFree;
+  Text backupBase;
+  if (!MakeBackupBase(path, backupBase)) return BackupSearch::kOutOfMemory;
+  Text candidate;
+  for (int number = kBackupCount - 2; number >= 0; --number) {
+    if (!MakeBackupName(backupBase, number, candidate)) return BackupSearch::kOutOfMemory;
+    win::FileStatus status = {};
+    const bool taken = files.QueryFileStatus(candidate.Data(), &status);
+    if (!taken || AgeStamp(chosen) > AgeStamp(status)) {
+      backupName = static_cast<Text&&>(candidate);
+      chosen = status;
+    }
+    if (!taken) return BackupSearch::kFree;
+  }
+  return files.DeleteFileA(backupName.Data()) ? BackupSearch::kFree : BackupSearch::kAllTaken;
 }

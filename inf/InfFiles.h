@@ -1,6 +1,6 @@
 // The INF store's file mechanics: the whole-file read, the line writes, the
-// replacement through the temporary file and the search for a free backup
-// name, over the host's file services.
+// replacement through the temporary file, the search for a free backup name
+// and the rotation that frees the oldest, over the host's file services.
 //
 // The promise. At every moment the file's own name X.inf holds its complete
 // old text or its complete new text, never a part of either, and no text is
@@ -85,8 +85,17 @@ bool MoveIntoFreeName(FileServices& files, const Text& tempPath, const Text& pat
 bool ReplaceThroughBackup(FileServices& files, const Text& path, const Text& tempPath,
                           const Text& backupName);
 
+// What a search for a backup name ends with: `backupName` free, all ten
+// names still taken, or no memory left to make the names.
 enum class BackupSearch : std::uint8_t { kFree, kAllTaken, kOutOfMemory };
 
 // The lowest of X.OR0 to X.OR9 that no file or directory takes, for the
 // file at `path`. When all are taken, `backupName` holds X.OR9.
 BackupSearch FindFreeBackupName(FileServices& files, const Text& path, Text& backupName);
+
+// With all ten names taken and `backupName` at X.OR9: deletes the oldest
+// backup, by its creation time (its last-write time where the file system
+// keeps none; the highest number among equals), and gives its name. A
+// backup that vanished since the names were found taken is a free name,
+// and nothing is deleted for it. kAllTaken when the delete failed.
+BackupSearch FreeOldestBackupName(FileServices& files, const Text& path, Text& backupName);

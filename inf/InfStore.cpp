@@ -1,6 +1,7 @@
 // The INF file store: the INF directory, loading an INF file into lines cut
 // at CR LF, and writing it back through a temporary file, keeping the old
-// file under a numbered backup name.
+// file under a numbered backup name: the lowest free one of X.OR0 to X.OR9,
+// or, when all ten are taken, the oldest backup's, which is deleted first.
 #include <new>
 
 #include "engine/InfUpdater.h"
@@ -112,4 +113,19 @@ void InfUpdater::SaveInf() {
   Text backupName;
   if (!PickBackupName(backupName)) return;
   if (!ReplaceThroughBackup(host.files, path, tempPath, backupName)) error = 1;
+}
+
+// A name is taken when a file or a directory of that name exists. SaveInf
+// calls this with `error` at 0.
+bool InfUpdater::PickBackupName(Text& backupName) {
+  const BackupSearch search = FindFreeBackupName(host.files, path, backupName);
+  if (search == BackupSearch::kAllTaken) RotateBackups(backupName);
+  if (search == BackupSearch::kOutOfMemory) FailForMemory();
+  return error == 0;
+}
+
+void InfUpdater::RotateBackups(Text& backupName) {
+  const BackupSearch search = FreeOldestBackupName(host.files, path, backupName);
+  if (search == BackupSearch::kOutOfMemory) FailForMemory();
+  if (search == BackupSearch::kAllTaken) error = 1;
 }

@@ -5,9 +5,13 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <regex>
+#include <string>
 
 #include "StoreScenarios.h"
 #include "host/FaultInjectingHost.h"
+#include "support/AllocationFaults.h"
+#include "support/FileCallRecorder.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
@@ -197,6 +201,43 @@ TEST_F(RotationTest, FailedDeleteFailsTheSaveWithNothingLost) {
   Save(host);
   ExpectNothingChanged();
   EXPECT_EQ(host.OpenHandleCount(), 0);
+}
+
+// Memory that runs out at any allocation of the save, the search and the
+// rotation included, fails it before anything is moved or deleted (but the
+// temporary file), and no name made short by it reaches the host.
+TEST_F(RotationTest, EveryFailedAllocationFailsTheSaveWithNothingLost) {
+  const std::regex changeOrForeignName(
+      "^MoveFile |^DeleteFile (?!mshdc\\.tmp$)|^(QueryFileStatus|CreateFile) (?!mshdc\\.)");
+  std::uint32_t failing = 1;
+  for (;; ++failing) {
+    MakeBackups({5, 4, 3, 10, 9, 2, 1, 8, 7, 6});
+    FileCallRecorder recorder(machine.Host(), machine);
+    UpdaterProbe engine(recorder);
+    engine.LoadInf(std::string("mshdc.inf"));
+    FaultPlan& heap = AllocationFaults();
+    heap = FaultPlan();
+    heap.FailCall(HostCall::kAllocate, failing);
+    engine.SaveInf();
+    const bool failed = heap.FaultsMet() != 0;
+    heap = FaultPlan();
+    error = engine.GetError();
+    if (!failed) break;
+    EXPECT_EQ(error, 1) << "allocation " << failing;
+    for (const std::string& call : recorder.Calls()) {
+      EXPECT_FALSE(std::regex_search(call, changeOrForeignName))
+          << "allocation " << failing << ": " << call;
+    }
+    EXPECT_EQ(machine.ReadInf("mshdc.inf"), "current") << "allocation " << failing;
+    for (int number = 0; number < 10; ++number) {
+      EXPECT_EQ(machine.ReadInf(BackupName(number)), BackupText(number))
+          << "allocation " << failing << ", backup " << number;
+    }
+  }
+  ExpectReplaced(3);
+  // The search and the rotation allocate: the first save that met no
+  // failure came after some that did.
+  EXPECT_GT(failing, 10u);
 }
 
 TEST_F(RotationTest, OldestNameHeldByADirectoryFailsTheSaveWithNothingLost) {
