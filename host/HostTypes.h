@@ -20,7 +20,6 @@ struct MenuTag;
 
 using HANDLE = HandleTag*;
 using HINSTANCE = InstanceTag*;
-using HMODULE = InstanceTag*;
 using HKEY = KeyTag*;
 using HWND = WindowTag*;
 using HDC = DcTag*;
@@ -39,19 +38,14 @@ using COLORREF = std::uint32_t;
 // from a real window procedure.
 using WNDPROC = LRESULT (*)(HWND, std::uint32_t, WPARAM, LPARAM);
 
-// Win32 error codes that the hosts answer with.
+// Win32 error codes that the registry's calls answer with.
 constexpr std::uint32_t kErrorSuccess = 0;
 constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorInvalidHandle = 6;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
-constexpr std::uint32_t kErrorSharingViolation = 32;
-constexpr std::uint32_t kErrorDiskFull = 112;
-constexpr std::uint32_t kErrorAlreadyExists = 183;
 constexpr std::uint32_t kErrorMoreData = 234;
 constexpr std::uint32_t kErrorNoMoreItems = 259;
-constexpr std::uint32_t kErrorFileExists = 80;
 constexpr std::uint32_t kErrorInvalidParameter = 87;
 
 // Files.
