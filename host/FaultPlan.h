@@ -2,7 +2,8 @@
 // form: "the Nth call of operation X fails, with error E where the caller
 // can tell". The forwarders of every facet consult the plan they are given
 // before they forward a call; a call that fails is answered with the
-// operation's failure value and never reaches the host behind.
+// operation's failure value (a call without a result is dropped) and never
+// reaches the host behind.
 //
 // Calls are counted per operation, 1-based, failed ones included, and per
 // facet under its "any call" name (HostCall::kAnyFileCall...), so that a

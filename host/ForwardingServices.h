@@ -266,7 +266,10 @@ class ForwardingDesktop : public DesktopServices, private FaultGate {
     if (Fails(HostCall::kSendMessageA)) return 0;
     return inner_.SendMessageA(window, message, wParam, lParam);
   }
-  void PostQuitMessage(int exitCode) override { inner_.PostQuitMessage(exitCode); }
+  // The call gives nothing to fail with: a failed one posts no quit message.
+  void PostQuitMessage(int exitCode) override {
+    if (!Fails(HostCall::kPostQuitMessage)) inner_.PostQuitMessage(exitCode);
+  }
   int GetMessageA(win::MSG* message, win::HWND window, std::uint32_t filterMin,
                   std::uint32_t filterMax) override {
     if (Fails(HostCall::kGetMessageA)) return -1;

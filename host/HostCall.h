@@ -53,6 +53,7 @@ enum class HostCall : std::uint8_t {
   kSetWindowPos,
   kDestroyWindow,
   kSendMessageA,
+  kPostQuitMessage,
   kGetMessageA,
   kTranslateMessage,
   kDispatchMessageA,

@@ -176,6 +176,20 @@ TEST_F(FaultInjection, EveryFacetAnswersAPlantedCallWithItsFailureValue) {
   EXPECT_EQ(faults_.Plan().FaultsMet(), 4u);
 }
 
+// The quit message gives no result to fail with: a planted fault drops it.
+TEST_F(FaultInjection, APlantedPostQuitMessageNeverReachesTheHost) {
+  faults_.Plan().FailCall(HostCall::kPostQuitMessage, 1);
+  // The counting host drops what reaches it, so that no quit message is
+  // left in the queue of the test's own thread.
+  reached_.Plan().FailCallsFrom(HostCall::kPostQuitMessage, 1);
+  faults_.desktop.PostQuitMessage(0);
+  EXPECT_EQ(reached_.Plan().Calls(HostCall::kPostQuitMessage), 0u);
+  faults_.desktop.PostQuitMessage(0);
+  EXPECT_EQ(reached_.Plan().Calls(HostCall::kPostQuitMessage), 1u);
+  EXPECT_EQ(faults_.Plan().Calls(HostCall::kPostQuitMessage), 2u);
+  EXPECT_EQ(faults_.Plan().FaultsMet(), 1u);
+}
+
 TEST_F(FaultInjection, HandlesAreTrackedUntilTheCallerClosesThem) {
   machine_.WriteInf("A.INF", "a");
   machine_.WriteInf("B.INF", "b");
