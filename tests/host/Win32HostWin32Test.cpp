@@ -202,11 +202,4 @@ TEST(Win32WindowClass, AClassWithoutAProcedureIsRefused) {
   EXPECT_EQ(host.desktop.RegisterClassA(&wanted), 0);
 }
 
-// The run asks for the privilege on NT alone; Wine grants it in a prefix of
-// either family.
-TEST(Win32Shutdown, ThePrivilegeIsGranted) {
-  Win32Host host;
-  EXPECT_TRUE(host.system.EnableShutdownPrivilege());
-}
-
 }  // namespace
