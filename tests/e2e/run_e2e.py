@@ -463,13 +463,19 @@ def guest_command(jobs, with_suites):
 export TXINFUPD_I686_ROUTE=native TXINFUPD_E2E_SLOWDOWN={GUEST_SLOWDOWN}
 cd /job/repo
 """
+    if with_suites:
+        # The suites' prefix is made while the cases make theirs.
+        command += """python3 tests/e2e/suites.py --prepare --work /tmp/suites \\
+  >/job/out/suites-prefix.log 2>&1 &
+"""
     if jobs:
         command += f"""python3 tests/e2e/run_e2e.py --builds i686 --jobs 2 --work /tmp/e2e \\
   --floppy build/release/txinfupd.img {names} 2>&1 | tee /job/out/e2e.log
 (cd /tmp/e2e && find cases -path '*/e2e/*' -type f -size -2M | tar -cf /job/out/failed-cases.tar -T -)
 """
     if with_suites:
-        command += f"""python3 tests/e2e/suites.py --run {suites.SUITE_LIST.relative_to(ROOT)} \\
+        command += f"""wait
+python3 tests/e2e/suites.py --run {suites.SUITE_LIST.relative_to(ROOT)} \\
   --out /job/out/{suites.RESULTS} --work /tmp/suites 2>&1 | tee /job/out/suites.log
 """
     return command

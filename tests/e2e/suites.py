@@ -110,6 +110,12 @@ def run_guarded(run, out, work):
         print(f"{run.name}: did not end within {RUN_TIMEOUT} s", flush=True)
 
 
+def prepare(work):
+    """Makes the runs' first prefix ahead of them."""
+    return subprocess.run([str(WINE_RUN), "win32", str(work / "prefix"), "cmd", "/c", "exit"],
+                          stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT, check=False).returncode
+
+
 def run_all(listing, out, work):
     out.mkdir(parents=True, exist_ok=True)
     with ThreadPoolExecutor(2) as pool:
@@ -167,6 +173,8 @@ def parse_arguments():
     action.add_argument("--run", type=Path, metavar="LIST",
                         help="in the guest: run every run of the list")
     action.add_argument("--report", metavar="RUN", help="the outcome of one run")
+    action.add_argument("--prepare", action="store_true",
+                        help="in the guest: make the runs' first Wine prefix")
     parser.add_argument("--out", type=Path, default=GUEST_FOLDER / "out" / RESULTS,
                         help="where the guest's results are (or go, with --run)")
     parser.add_argument("--work", type=Path, default=Path("/tmp/suites"),
@@ -180,6 +188,8 @@ def main():
         for run in planned_runs():
             print(run.name)
         return 0
+    if args.prepare:
+        return prepare(args.work)
     if args.run:
         return run_all(args.run, args.out, args.work)
     return report(args.report, args.out)
