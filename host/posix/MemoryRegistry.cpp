@@ -71,7 +71,12 @@ class SubkeyTable {
  public:
   std::size_t Count() const { return byName_.size(); }
 
+  // The subkey that the enumeration gave last first: a sweep opens, and may
+  // delete, the subkey that it has just enumerated.
   Key* Find(std::string_view name) const {
+    if (cursor_ != keys_.end() && FoldedEqual()(cursor_->key->name, name)) {
+      return cursor_->key.get();
+    }
     const auto found = byName_.find(name);
     return found == byName_.end() ? nullptr : found->second->key.get();
   }
