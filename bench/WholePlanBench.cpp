@@ -125,22 +125,20 @@ void WholePlan4Lines(benchmark::State& state) {
   PlanAgainstFloors(state, files, false);
 }
 
+// With the data put on the disk (1) and without (0).
+void FlushOrNot(benchmark::internal::Benchmark* bench) {
+  bench->ArgName("flush")
+      ->Arg(1)
+      ->Arg(0)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond)
+      ->MinTime(2.0);
+}
+
 }  // namespace
 
-BENCHMARK(WholePlan4)
-    ->ArgName("flush")
-    ->Arg(1)
-    ->Arg(0)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->MinTime(2.0);
-BENCHMARK(WholePlan4RealSize)
-    ->ArgName("flush")
-    ->Arg(1)
-    ->Arg(0)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->MinTime(2.0);
+BENCHMARK(WholePlan4)->Apply(FlushOrNot);
+BENCHMARK(WholePlan4RealSize)->Apply(FlushOrNot);
 BENCHMARK(WholePlan4Lines)
     ->ArgName("lines")
     ->Arg(1000)
