@@ -56,7 +56,6 @@ void MergeBlock(benchmark::State& state, Anchor anchor) {
       return;
     }
   }
-  state.SetComplexityN(state.range(0));
   state.counters["document_lines"] = static_cast<double>(length);
 }
 
@@ -71,7 +70,6 @@ void DocumentLengths(benchmark::internal::Benchmark* bench) {
       ->Arg(1000000)
       ->Iterations(kMerges)
       ->UseManualTime()
-      ->Complexity()
       ->Unit(benchmark::kMicrosecond);
 }
 

@@ -61,19 +61,19 @@ def size_header(title, sizes, unit, last):
 
 def merge_table(results):
     """Time of one block's merge at each document length, and that time per
-    document line, with Google Benchmark's fit of the times."""
+    document line; the growth of the time from the fewest lines to the most
+    against the growth of the lines."""
     sizes = sorted(runs(results, MERGE_FAMILIES[0][0])[0])
     lines = size_header("Section merge (block 230: anchor and 14 lines), time (per document line)",
-                        sizes, "lines", "fit (Google Benchmark)")
-    fits = []
+                        sizes, "lines", "time at the most lines / at the fewest")
+    growths = []
     for family, label in MERGE_FAMILIES:
-        runs_by_size, fit = runs(results, family)
+        runs_by_size, _ = runs(results, family)
         cells = [f"{micro(runs_by_size[n]):,.1f} µs ({1000 * micro(runs_by_size[n]) / n:.3g} ns)"
                  for n in sizes]
-        fits.append(f"O({fit.get('big_o', '?')})")
-        lines.append(f"| {label} | " + " | ".join(cells) +
-                     f" | {fits[-1]}, RMS {100 * fit.get('rms', 0):.0f} % |")
-    return lines, fits
+        growths.append(micro(runs_by_size[sizes[-1]]) / micro(runs_by_size[sizes[0]]))
+        lines.append(f"| {label} | " + " | ".join(cells) + f" | {growths[-1]:,.1f} × |")
+    return lines, growths, sizes[-1] / sizes[0]
 
 
 def plan_table(results):
@@ -168,7 +168,7 @@ def main():
     machine = json.loads(args.machine.read_text()) if args.machine else {}
     context = results["context"]
 
-    merge, merge_fits = merge_table(results)
+    merge, merge_growths, length_growth = merge_table(results)
     plan, plan_ratios = plan_table(results)
     plan_lines, plan_spread = plan_lines_table(results)
     sweep, calls_spread, key_spread = sweep_table(results)
@@ -188,8 +188,8 @@ def main():
     summary.append(f"| Whole plan's time per document line within {PER_UNIT_TARGET} × of itself "
                    f"from the fewest lines to the most | {plan_spread:.2f} × | "
                    f"{verdict(plan_spread <= PER_UNIT_TARGET)} |")
-    summary.append(f"| Section merge of one block against the document's length | "
-                   f"fits {', '.join(merge_fits)} | see below |")
+    summary.append(f"| Section merge of one block, {length_growth:,.0f} × the document lines | "
+                   f"{' / '.join(f'{g:,.1f}' for g in merge_growths)} × the time | see below |")
     summary.append(f"| Sweep linear in keys | registry calls per key vary by "
                    f"{100 * calls_spread:.1f} % | see below |")
     summary.append(f"| Registry stand-in's time per key within {PER_UNIT_TARGET} × of itself "
