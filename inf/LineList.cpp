@@ -53,10 +53,11 @@ LineList::Position LineList::Find(const Text& line) const {
   return slotCount_ == 0 ? nullptr : *SlotOf(line);
 }
 
-// Doubles the table before one more text would fill more than half of it.
-bool LineList::MakeRoomInIndex() {
-  if (2 * (indexed_ + 1) <= slotCount_) return true;
-  const std::size_t grown = slotCount_ == 0 ? 2 : 2 * slotCount_;
+// Doubles the table until `texts` fill at most half of it.
+bool LineList::ReserveIndex(std::size_t texts) {
+  std::size_t grown = 2;
+  while (grown < 2 * texts) grown *= 2;
+  if (grown <= slotCount_) return true;
   Node** slots = new (std::nothrow) Node*[grown]();
   if (slots == nullptr) return false;
   Node** const old = slots_;
@@ -79,7 +80,7 @@ void LineList::Index(Node* node) {
 }
 
 LineList::Node* LineList::NewNode(Text& text) {
-  if (!MakeRoomInIndex()) return nullptr;
+  if (!ReserveIndex(indexed_ + 1)) return nullptr;
   if (free_ == nullptr) {
     Block* block = new (std::nothrow) Block;
     if (block == nullptr) return nullptr;

@@ -42,6 +42,10 @@ class LineList {
   Position Find(const Text& line) const;
   // The index's slots, a pointer each.
   std::size_t IndexSlots() const { return slotCount_; }
+  // Sizes the index for `texts` distinct texts at once, so that a document
+  // cut from a file is not rehashed as it grows; false when no memory was
+  // left (the list is then unchanged).
+  bool ReserveIndex(std::size_t texts);
 
   // Take the text over; give the new line's position, or nullptr when no
   // memory was left (the list is then unchanged and the text kept).
@@ -62,7 +66,6 @@ class LineList {
   Node* NewNode(Text& text);
   Position Place(Text& text, Node* previous, Node* next);
   Node** SlotOf(const Text& line) const;
-  bool MakeRoomInIndex();
   void Index(Node* node);
 
   Node* head_ = nullptr;

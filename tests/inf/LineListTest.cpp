@@ -195,6 +195,28 @@ TEST(LineListIndex, AFailedAllocationChangesNothing) {
   EXPECT_GT(failing - 2, 6u);
 }
 
+// Sizing the index ahead, on an empty list or one that holds lines, keeps
+// every line findable, and the lines reserved for then go in without the
+// index growing again.
+TEST(LineListIndex, AReservedIndexKeepsItsLinesAndDoesNotGrow) {
+  for (const std::size_t held : {std::size_t{0}, std::size_t{1}, std::size_t{37}}) {
+    LineList list;
+    for (std::size_t i = 0; i < held; ++i) {
+      Text text = MakeText("held " + std::to_string(i));
+      ASSERT_NE(list.Append(text), nullptr);
+    }
+    ASSERT_TRUE(list.ReserveIndex(held + 500));
+    const std::size_t slots = list.IndexSlots();
+    EXPECT_LE(slots, 4 * (held + 500)) << held << " lines held";
+    for (std::size_t i = 0; i < 500; ++i) {
+      Text text = MakeText(kTexts[i % kTexts.size()] + std::to_string(i));
+      ASSERT_NE(list.Append(text), nullptr);
+    }
+    EXPECT_EQ(list.IndexSlots(), slots) << held << " lines held";
+    ExpectFindAsTheWalk(list, std::to_string(held) + " lines held");
+  }
+}
+
 // The index takes at most four slots per line (a quarter full, just after it
 // grew), whatever the number of lines.
 TEST(LineListIndex, TakesAtMostFourSlotsPerLine) {
