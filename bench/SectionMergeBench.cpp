@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "engine/ScriptStrings.h"
 #include "host/posix/PosixHost.h"
 #include "tests/support/UpdaterProbe.h"
 
@@ -45,8 +46,12 @@ void MergeBlock(benchmark::State& state, Anchor anchor) {
   PosixHost host(drive.Root().string());
   MergeProbe updater(host);
   const std::size_t length = static_cast<std::size_t>(state.range(0));
-  const std::vector<std::string> document =
-      Document(length, anchor, host.System().Strings()[kBlock + 1]);
+  Text anchorLine;
+  if (ReadScriptString(host.system, kBlock + 1, anchorLine) != StringRead::kFound) {
+    state.SkipWithError("the program has no anchor string");
+    return;
+  }
+  const std::vector<std::string> document = Document(length, anchor, ToString(anchorLine));
   const std::size_t merged = length + kBlockLines + (anchor == Anchor::kAbsent ? 1 : 0);
   for (auto _ : state) {
     updater.SetDocument(document);
