@@ -1,7 +1,6 @@
 // Registry helpers for tests on the POSIX host: the scratch host, a builder
 // of the trees that the tests plant in its memory registry, and a wrapper
-// that records the registry calls reaching the host and can answer chosen
-// ones with an error.
+// that records the registry calls that it hands on.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "host/FaultPlan.h"
 #include "support/HostWrapper.h"
 #include "support/ScratchHostPosix.h"
 
@@ -32,26 +30,15 @@ void PlantTree(MemoryRegistry& registry, const FixtureTree& tree);
 // "close HKLM\Enum\PCI", "query HKLM\Enum\PCI Class", "enum HKLM\Enum\PCI 0"
 // (keys named by full path, roots as HKLM and HKCU; an empty subkey name
 // shows as a trailing backslash), followed by " -> N"
-// when the call answered N other than ERROR_SUCCESS.
-//
-// Calls go through `faults`, which a test can plant with failing calls.
-// After `callBudget` registry calls every further call fails with
-// ERROR_INVALID_HANDLE, so that a caller that would loop for ever stops, and
-// BudgetExceeded() tells.
-// A fault plan made before the wrapper that consults it.
-struct FaultPlanHolder {
-  FaultPlan plan_;
-};
-
-class RegistryCallLog : private FaultPlanHolder, public HostWrapper<ForwardingRegistry> {
+// when the call answered N other than ERROR_SUCCESS. Put it over a
+// fault-injecting host to see the faults planted there as the caller did.
+class RegistryCallLog : public HostWrapper<ForwardingRegistry> {
  public:
-  explicit RegistryCallLog(HostServices& inner, std::uint32_t callBudget = 100000);
+  explicit RegistryCallLog(HostServices& inner);
 
-  FaultPlan& Faults() { return plan_; }
   const std::vector<std::string>& Calls() const { return calls_; }
   // The calls of one verb ("open", "delete", ...), without the verb.
   std::vector<std::string> CallsOf(const std::string& verb) const;
-  bool BudgetExceeded() const { return plan_.Calls(HostCall::kAnyRegistryCall) > budget_; }
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result) override;
@@ -69,7 +56,6 @@ class RegistryCallLog : private FaultPlanHolder, public HostWrapper<ForwardingRe
   static std::string Join(const std::string& parent, const char* subKey);
   std::int32_t Record(const std::string& call, std::int32_t result);
 
-  std::uint32_t budget_;
   std::vector<std::string> calls_;
   std::map<win::HKEY, std::string> paths_;
 };
