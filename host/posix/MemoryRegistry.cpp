@@ -287,33 +287,29 @@ std::int32_t MemoryRegistry::RegOpenKeyExA(win::HKEY parent, const char* subKey,
 }
 
 std::int32_t MemoryRegistry::RegEnumKeyExA(win::HKEY key, std::uint32_t index, char* name,
-                                           std::uint32_t* nameSize, std::uint32_t* reserved,
-                                           char* className, std::uint32_t* classSize,
-                                           win::FILETIME* lastWrite) {
+                                           std::uint32_t* nameSize, std::uint32_t*, char*,
+                                           std::uint32_t*, win::FILETIME* lastWrite) {
   Key* parentKey = nullptr;
   const std::int32_t status = ResolveHandle(key, &parentKey);
   if (status != kSuccess) return status;
-  if (name == nullptr || nameSize == nullptr || reserved != nullptr) return kInvalidParameter;
-  if (className != nullptr && classSize == nullptr) return kInvalidParameter;
+  if (name == nullptr || nameSize == nullptr) return kInvalidParameter;
   if (index >= parentKey->subkeys.Count()) return kNoMoreItems;
   const std::string& subName = parentKey->subkeys.At(index)->name;
   if (subName.size() >= *nameSize) return kMoreData;
   std::memcpy(name, subName.data(), subName.size());
   name[subName.size()] = '\0';
   *nameSize = static_cast<std::uint32_t>(subName.size());
-  if (className != nullptr && *classSize > 0) className[0] = '\0';
-  if (classSize != nullptr) *classSize = 0;
   if (lastWrite != nullptr) *lastWrite = win::FILETIME{0, 0};
   return kSuccess;
 }
 
-std::int32_t MemoryRegistry::RegQueryValueExA(win::HKEY key, const char* valueName,
-                                              std::uint32_t* reserved, std::uint32_t* type,
-                                              std::uint8_t* data, std::uint32_t* dataSize) {
+std::int32_t MemoryRegistry::RegQueryValueExA(win::HKEY key, const char* valueName, std::uint32_t*,
+                                              std::uint32_t* type, std::uint8_t* data,
+                                              std::uint32_t* dataSize) {
   Key* owner = nullptr;
   const std::int32_t status = ResolveHandle(key, &owner);
   if (status != kSuccess) return status;
-  if (reserved != nullptr || (data != nullptr && dataSize == nullptr)) return kInvalidParameter;
+  if (data != nullptr && dataSize == nullptr) return kInvalidParameter;
   const Key::Value* value = owner->FindValue(valueName == nullptr ? "" : valueName);
   if (value == nullptr) return kFileNotFound;
   if (type != nullptr) *type = value->type;
