@@ -17,6 +17,7 @@
 #include "base/Text.h"
 #include "host/posix/PosixHost.h"
 #include "support/ScratchFolderPosix.h"
+#include "support/ScriptTableHost.h"
 
 namespace fuzz {
 
@@ -28,12 +29,15 @@ class FuzzMachine {
   }
 
   PosixHost& Host() { return *host_; }
+  // The host with the input's string table: the strings set, and no other.
+  HostServices& Services() { return *strings_; }
+  ScriptTableHost& Strings() { return *strings_; }
 
   // Empties the INF folder and the string table.
   void Reset() {
     std::filesystem::remove_all(InfDir());
     std::filesystem::create_directories(InfDir());
-    host_->System().Strings().clear();
+    strings_->Clear();
   }
 
   void WriteInf(const std::string& name, const std::string& bytes) {
@@ -59,13 +63,18 @@ class FuzzMachine {
                     : std::filesystem::temp_directory_path()) {
     std::filesystem::create_directories(InfDir());
     host_ = std::make_unique<PosixHost>(folder_.Path().string());
+    strings_ = std::make_unique<ScriptTableHost>(*host_, ScriptTableHost::Others::kMissing);
   }
-  ~FuzzMachine() { host_.reset(); }
+  ~FuzzMachine() {
+    strings_.reset();
+    host_.reset();
+  }
 
   std::filesystem::path InfDir() const { return folder_.Path() / "WINDOWS" / "INF"; }
 
   ScratchFolder folder_;
   std::unique_ptr<PosixHost> host_;
+  std::unique_ptr<ScriptTableHost> strings_;
 };
 
 // Stops the run with a message when a promise is broken: libFuzzer keeps the

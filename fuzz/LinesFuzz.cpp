@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   machine.Reset();
   const std::string text(reinterpret_cast<const char*>(data), size);
   machine.WriteInf("x.inf", text);
-  UpdaterProbe engine(machine.Host());
+  UpdaterProbe engine(machine.Services());
   engine.LoadInf(std::string("x.inf"));
   if (text.find('\0') != std::string::npos) {
     fuzz::Require(engine.GetError() == 1 && !engine.HasDocument(), "a zero byte refuses the file");

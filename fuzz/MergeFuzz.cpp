@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::FuzzMachine& machine = fuzz::FuzzMachine::Instance();
   machine.Reset();
   for (std::size_t i = 0; i < strings.size(); ++i) {
-    if (!strings[i].empty()) machine.Host().System().Strings()[kBlock + i] = strings[i];
+    if (!strings[i].empty()) machine.Strings().Set(kBlock + i, strings[i]);
   }
-  UpdaterProbe engine(machine.Host());
+  UpdaterProbe engine(machine.Services());
   engine.SetDocument(document);
   engine.ApplySectionBlock(kBlock);
   const std::int32_t error = engine.GetError();

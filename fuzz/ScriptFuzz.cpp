@@ -109,13 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> strings = fuzz::CutAt(input, "\n");
   if (strings.size() > kMostStrings) strings.resize(kMostStrings);
   for (std::size_t i = 0; i < strings.size(); ++i) {
-    if (!strings[i].empty())
-      machine.Host().System().Strings()[static_cast<std::uint16_t>(i + 1)] = strings[i];
+    if (!strings[i].empty()) machine.Strings().Set(static_cast<std::uint16_t>(i + 1), strings[i]);
   }
   machine.WriteInf("a.inf", kText);
   machine.WriteInf("b.inf", "");
 
-  FaultInjectingHost tracked(machine.Host());
+  FaultInjectingHost tracked(machine.Services());
   UpdaterProbe engine(tracked);
   for (const std::string& string : strings) CheckNextNumber(engine, string);
   engine.RunPlan(1);

@@ -147,7 +147,8 @@ std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int index, std::intp
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
   Note("LoadIconA");
   const std::uint16_t id = win::IntResourceId(name);
-  return instance == ProgramInstance() && icons_.count(id) != 0 ? ProgramIcon(id) : nullptr;
+  const bool programs = id == IDI_WINDOW || id == IDI_CONFIRM || id == IDI_FAILURE;
+  return instance == ProgramInstance() && programs ? ProgramIcon(id) : nullptr;
 }
 
 bool ScriptedDesktop::GetClassInfoA(win::HINSTANCE, const char* className,
@@ -381,7 +382,7 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
 win::HBITMAP ScriptedDesktop::LoadBitmapA(win::HINSTANCE instance, const char* name) {
   const std::uint16_t id = win::IntResourceId(name);
   Note("LoadBitmapA " + std::to_string(id));
-  if (instance != ProgramInstance() || bitmaps_.count(id) == 0) return nullptr;
+  if (instance != ProgramInstance() || id != IDB_BANNER) return nullptr;
   return FromValue<win::HBITMAP>(
       AddGdi({GdiObject::Kind::kBitmap, "bitmap " + std::to_string(id)}));
 }

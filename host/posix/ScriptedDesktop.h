@@ -20,15 +20,13 @@
 
 class ScriptedDesktop final : public DesktopServices {
  public:
-  // Answers of the boxes in the order they are shown: kIdOk, kIdCancel, or 0
-  // for a box that fails to show. A box shown with no answer left gets IDOK.
+  // Answers of the boxes in the order they are shown: kIdOk or kIdCancel. A
+  // box shown with no answer left gets IDOK. (A box that fails to show is a
+  // fault of the fault plan's.) The program's resources are bitmap 10
+  // (196 x 62), icons 10, 12 and 13 and cursor 11.
   void QueueBoxAnswers(const std::vector<int>& answers) {
     boxAnswers_.insert(boxAnswers_.end(), answers.begin(), answers.end());
   }
-  // The program's resources: bitmap 10 (196 x 62), icons 10, 12 and 13 and
-  // cursor 11, unless removed.
-  void RemoveBitmap(std::uint16_t id) { bitmaps_.erase(id); }
-  void RemoveIcon(std::uint16_t id) { icons_.erase(id); }
   // (0, 0, 1024, 740) unless set otherwise.
   void SetWorkArea(const win::RECT& area) { workArea_ = area; }
   // When GetMessageA finds nothing queued, the user closes each open window
@@ -177,8 +175,6 @@ class ScriptedDesktop final : public DesktopServices {
   bool Fault(const std::string& fault);
 
   std::deque<int> boxAnswers_;
-  std::set<std::uint16_t> bitmaps_ = {IDB_BANNER};
-  std::set<std::uint16_t> icons_ = {IDI_WINDOW, IDI_CONFIRM, IDI_FAILURE};
   win::RECT workArea_ = {0, 0, 1024, 740};
   bool userClosesWindows_ = false;
 

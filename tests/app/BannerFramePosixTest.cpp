@@ -13,6 +13,7 @@
 #include "app/BannerFrame.h"
 #include "host/FaultInjectingHost.h"
 #include "support/RegistryFixturesPosix.h"
+#include "support/ScriptTableHost.h"
 
 namespace {
 
@@ -126,16 +127,11 @@ TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
 }
 
 TEST_F(Banner, FallsBackToItsOwnCaptionWithoutString20000) {
-  for (const bool absent : {true, false}) {
-    if (absent) {
-      host.System().Strings().erase(20000);
-    } else {
-      host.System().Strings()[20000] = "";
-    }
-    BannerFrame* banner = Open();
-    EXPECT_EQ(desktop.FindWindow(banner->GetSafeHwnd())->caption, "Welcome use Quelm Software...");
-    Close(banner);
-  }
+  ScriptTableHost strings(host);
+  strings.Set(20000, "");
+  BannerFrame* banner = Open(strings);
+  EXPECT_EQ(desktop.FindWindow(banner->GetSafeHwnd())->caption, "Welcome use Quelm Software...");
+  Close(banner);
 }
 
 TEST_F(Banner, MakesOneClassPerBackgroundBrush) {
@@ -331,8 +327,9 @@ TEST_F(Banner, TilesFromTheOriginWhateverTheRectanglesLeftAndTop) {
 }
 
 TEST_F(Banner, ShowsTheBoxOnEveryPaintWhenThePictureIsMissing) {
-  desktop.RemoveBitmap(10);
-  BannerFrame* banner = Open();
+  FaultInjectingHost faults{host};
+  faults.Plan().FailCallsFrom(HostCall::kLoadBitmapA, 1);
+  BannerFrame* banner = Open(faults);
 
   for (int paint = 1; paint <= 2; ++paint) {
     Paint(banner);
@@ -375,7 +372,7 @@ class ModuleNamed : public HostWrapper<ForwardingSystem> {
  public:
   ModuleNamed(HostServices& inner, std::string name) : HostWrapper(inner), name_(std::move(name)) {}
   std::uint32_t GetModuleFileNameA(win::HINSTANCE, char* buffer, std::uint32_t size) override {
-    if (name_.empty() || name_.size() >= size) return 0;
+    if (name_.size() >= size) return 0;
     name_.copy(buffer, name_.size());
     buffer[name_.size()] = '\0';
     return static_cast<std::uint32_t>(name_.size());
@@ -385,20 +382,21 @@ class ModuleNamed : public HostWrapper<ForwardingSystem> {
   std::string name_;
 };
 
+// Without the module's name the box takes the host's default caption.
 TEST_F(Banner, CaptionsTheBoxWithTheApplicationsName) {
-  const std::pair<std::string, std::optional<std::string>> cases[] = {
-      {"C:\\TXINFUPD.EXE", "TXINFUPD"},
-      {"C:\\Program Files\\Tovi.Tools\\Setup.v2.exe", "Setup.v2"},
-      {"C:\\UPDATE.D\\NOEXT", "NOEXT"},
-      {"UPDATER.EXE", "UPDATER"},
-      {"", std::nullopt},
+  const std::pair<std::optional<std::string>, std::optional<std::string>> cases[] = {
+      {"C:\\TXINFUPD.EXE", "TXINFUPD"}, {"C:\\Program Files\\Tovi.Tools\\Setup.v2.exe", "Setup.v2"},
+      {"C:\\UPDATE.D\\NOEXT", "NOEXT"}, {"UPDATER.EXE", "UPDATER"},
+      {std::nullopt, std::nullopt},
   };
-  desktop.RemoveBitmap(10);
   for (const auto& [path, caption] : cases) {
-    ModuleNamed named(host, path);
-    BannerFrame* banner = Open(named);
+    ModuleNamed named(host, path.value_or(""));
+    FaultInjectingHost faults{named};
+    faults.Plan().FailCallsFrom(HostCall::kLoadBitmapA, 1);
+    if (!path) faults.Plan().FailCallsFrom(HostCall::kGetModuleFileNameA, 1);
+    BannerFrame* banner = Open(faults);
     Paint(banner);
-    EXPECT_EQ(desktop.Boxes().back().caption, caption) << path;
+    EXPECT_EQ(desktop.Boxes().back().caption, caption) << path.value_or("(no name)");
     Close(banner);
   }
 }

@@ -12,6 +12,7 @@
 #include "app/framework/WinMain.h"
 #include "host/FaultInjectingHost.h"
 #include "support/RegistryFixturesPosix.h"
+#include "support/VersionHost.h"
 
 namespace {
 
@@ -275,17 +276,17 @@ TEST_F(Framework, AddsTheClientEdgeFromMajorVersionFour) {
     std::uint32_t exStyle;
   };
   const Case cases[] = {
-      {ScriptedSystem::Windows95(0x040003B6), win::kWsExClientEdge},
-      {ScriptedSystem::WindowsNt(4, 0, 1381), win::kWsExClientEdge},
-      {ScriptedSystem::WindowsNt(5, 1, 2600), win::kWsExClientEdge},
-      {ScriptedSystem::WindowsNt(3, 51, 1057), 0},
-      {ScriptedSystem::Win32s(), 0},
+      {VersionHost::Windows95(0x040003B6), win::kWsExClientEdge},
+      {VersionHost::WindowsNt(4, 0, 1381), win::kWsExClientEdge},
+      {VersionHost::WindowsNt(5, 1, 2600), win::kWsExClientEdge},
+      {VersionHost::WindowsNt(3, 51, 1057), 0},
+      {VersionHost::Win32s(), 0},
   };
   TestFrame::RegisterClass(host, instance);
   for (const Case& test : cases) {
-    host.System().SetVersion(test.version);
+    VersionHost version(host, test.version);
     bool deleted = false;
-    auto* frame = new TestFrame(host, &deleted);
+    auto* frame = new TestFrame(version, &deleted);
     ASSERT_TRUE(frame->Open(instance));
     EXPECT_EQ(desktop.FindWindow(frame->GetSafeHwnd())->exStyle, test.exStyle)
         << test.version.dwMajorVersion << "." << test.version.dwMinorVersion;

@@ -7,40 +7,14 @@
 #include <string>
 
 #include "engine/InfUpdater.h"
-#include "support/HostWrapper.h"
+#include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
+#include "support/VersionHost.h"
 
 namespace {
 
-// Answers the version query from the test instead of the machine.
-class VersionHost : public HostWrapper<ForwardingSystem> {
- public:
-  VersionHost(HostServices& inner, std::optional<win::OSVERSIONINFOA> answer)
-      : HostWrapper(inner), answer_(answer) {}
-
-  bool GetVersionExA(win::OSVERSIONINFOA* info) override {
-    sizeAsked = info->dwOSVersionInfoSize;
-    if (!answer_) return false;
-    *info = *answer_;
-    info->dwOSVersionInfoSize = sizeAsked;
-    return true;
-  }
-
-  std::uint32_t sizeAsked = 0;
-
- private:
-  std::optional<win::OSVERSIONINFOA> answer_;
-};
-
-win::OSVERSIONINFOA Version(std::uint32_t platform, std::uint32_t major, std::uint32_t minor,
-                            std::uint32_t build) {
-  win::OSVERSIONINFOA version = {};
-  version.dwPlatformId = platform;
-  version.dwMajorVersion = major;
-  version.dwMinorVersion = minor;
-  version.dwBuildNumber = build;
-  return version;
-}
+// The version record of a Windows of that platform, version and build.
+const auto Version = VersionHost::Version;
 
 std::string Prompt(const std::string& version, const std::string& build) {
   return "Your OS now is " + version + ",Build is " + build +
@@ -49,7 +23,7 @@ std::string Prompt(const std::string& version, const std::string& build) {
 
 struct ProbeCase {
   const char* name;
-  std::optional<win::OSVERSIONINFOA> answer;
+  std::optional<win::OSVERSIONINFOA> answer;  // none: the query fails
   std::string text;
   std::int32_t platformCode;
   std::int32_t selector;
@@ -84,10 +58,14 @@ class HostProbe : public testing::TestWithParam<ProbeCase> {};
 
 TEST_P(HostProbe, FormatsTheTextAndPicksTheSelector) {
   TestMachine machine;
-  VersionHost host(machine.Host(), GetParam().answer);
+  const std::optional<win::OSVERSIONINFOA>& answer = GetParam().answer;
+  VersionHost version(machine.Host(), answer);
+  FaultInjectingHost host(version);
+  if (!answer) host.Plan().FailCall(HostCall::kGetVersionExA, 1);
   InfUpdater updater(host, nullptr);
 
-  EXPECT_EQ(host.sizeAsked, 148u);
+  EXPECT_EQ(host.Plan().Calls(HostCall::kGetVersionExA), 1u);
+  EXPECT_EQ(version.sizeAsked, answer ? 148u : 0u);
   ASSERT_NE(updater.GetPromptParams(), nullptr);
   EXPECT_EQ(std::string(updater.GetPromptParams()->lpszText), GetParam().text);
   EXPECT_EQ(updater.GetPlatformCode(), GetParam().platformCode);

@@ -17,7 +17,9 @@
 #include "host/posix/PosixHost.h"
 #include "support/AllocationFaults.h"
 #include "support/HostWrapper.h"
+#include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
+#include "support/VersionHost.h"
 
 namespace {
 
@@ -161,8 +163,10 @@ class UpdateRun : public testing::Test {
   TestMachine machine;
   PosixHost& host = machine.Posix();
   ScriptedDesktop& desktop = host.Desktop();
+  ScriptTableHost strings{host};
+  VersionHost version{strings};
   // Faults that a test plants reach every call of the run.
-  FaultInjectingHost faults{host};
+  FaultInjectingHost faults{version};
   SweepNoting noting{faults, desktop};
   BoxParamsFault boxParamsFault{noting};
   std::vector<std::string> filesBefore;
@@ -212,7 +216,7 @@ TEST_F(UpdateRun, SucceedsInTheOrderOfTheRun) {
 }
 
 TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
-  host.System().SetVersion(ScriptedSystem::WindowsNt(4, 0, 1381));
+  version.Set(VersionHost::WindowsNt(4, 0, 1381));
   host.Registry().SetFlavour(MemoryRegistry::Flavour::kNt);
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
@@ -234,7 +238,7 @@ TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
 }
 
 TEST_F(UpdateRun, OtherWin95BuildsTakePlan4WithoutTheShutdownRight) {
-  host.System().SetVersion(ScriptedSystem::Windows95(0x040A08AE));
+  version.Set(VersionHost::Windows95(0x040A08AE));
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -261,41 +265,58 @@ TEST_F(UpdateRun, SucceedsWithoutAnEnumPciKey) {
 
 // Cancel, the close button (which answers IDCANCEL) and a box that fails to
 // show are all a refusal.
-class Refusal : public UpdateRun, public testing::WithParamInterface<int> {};
+struct RefusalCase {
+  const char* name;
+  std::optional<int> answer;  // none: the confirmation box fails to show
+};
+
+void PrintTo(const RefusalCase& refusal, std::ostream* out) { *out << refusal.name; }
+
+class Refusal : public UpdateRun, public testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(Refusal, ShowsTheFailureBoxAndTouchesNothing) {
-  desktop.QueueBoxAnswers({GetParam(), win::kIdOk});
+  const std::optional<int> answer = GetParam().answer;
+  if (answer) {
+    desktop.QueueBoxAnswers({*answer, win::kIdOk});
+  } else {
+    faults.Plan().FailCall(HostCall::kMessageBoxIndirectA, 1);
+  }
   RecordingApp app;
 
   EXPECT_EQ(Run(), 0);
 
-  ASSERT_EQ(desktop.Boxes().size(), 2u);
-  ExpectConfirmation(Banner(), kWin95Prompt);
-  ExpectFailureBox(1, Banner());
+  const std::size_t shown = answer ? 2 : 1;
+  ASSERT_EQ(desktop.Boxes().size(), shown);
+  if (answer) ExpectConfirmation(Banner(), kWin95Prompt);
+  ExpectFailureBox(shown - 1, Banner());
   EXPECT_EQ(app.failureAnswer, win::kIdOk);
   ExpectNothingTouched();
   EXPECT_THAT(desktop.CallsOf({"SendMessageA"}), ElementsAre("SendMessageA 10"));
   ExpectCleanEnd(app);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, Refusal, testing::Values(win::kIdCancel, 0),
-                         [](const testing::TestParamInfo<int>& info) {
-                           return info.param == 0 ? "BoxFailsToShow" : "Cancel";
+INSTANTIATE_TEST_SUITE_P(Answers, Refusal,
+                         testing::Values(RefusalCase{"Cancel", win::kIdCancel},
+                                         RefusalCase{"BoxFailsToShow", std::nullopt}),
+                         [](const testing::TestParamInfo<RefusalCase>& info) {
+                           return info.param.name;
                          });
 
+// The banner's window icon is the first loaded, the failure box's the second.
 TEST_F(UpdateRun, FailureBoxFallsBackToTheInformationIcon) {
-  desktop.RemoveIcon(13);
+  faults.Plan().FailCall(HostCall::kLoadIconA, 2);
   desktop.QueueBoxAnswers({win::kIdCancel, win::kIdOk});
   RecordingApp app;
 
   EXPECT_EQ(Run(), 0);
 
+  EXPECT_EQ(faults.Plan().Calls(HostCall::kLoadIconA), 2u);
   ExpectBox(1, ScriptedDesktop::Box::Kind::kIndirect, Banner(), kFailureText, kCaption, 0x40, 12);
   ExpectCleanEnd(app);
 }
 
 TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
-  host.System().Strings().erase(9901);  // plan 3's second file entry
+  strings.Set(9901, "");  // plan 3's second file entry
   desktop.QueueBoxAnswers({win::kIdOk, win::kIdOk});
   RecordingApp app;
 
@@ -319,7 +340,7 @@ struct UnsupportedHost {
 void PrintTo(const UnsupportedHost& host, std::ostream* out) { *out << host.name; }
 
 win::OSVERSIONINFOA UnknownPlatform() {
-  win::OSVERSIONINFOA version = ScriptedSystem::WindowsNt(4, 0, 1381);
+  win::OSVERSIONINFOA version = VersionHost::WindowsNt(4, 0, 1381);
   version.dwPlatformId = 3;
   return version;
 }
@@ -328,7 +349,7 @@ class Unsupported : public UpdateRun, public testing::WithParamInterface<Unsuppo
 
 TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
   if (GetParam().version) {
-    host.System().SetVersion(*GetParam().version);
+    version.Set(*GetParam().version);
   } else {
     faults.Plan().FailCallsFrom(HostCall::kGetVersionExA, 1);
   }
@@ -348,7 +369,7 @@ TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
-                         testing::Values(UnsupportedHost{"Win32s", ScriptedSystem::Win32s()},
+                         testing::Values(UnsupportedHost{"Win32s", VersionHost::Win32s()},
                                          UnsupportedHost{"UnknownPlatform", UnknownPlatform()},
                                          UnsupportedHost{"FailedVersionQuery", std::nullopt}),
                          [](const testing::TestParamInfo<UnsupportedHost>& info) {
@@ -356,7 +377,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts, Unsupported,
                          });
 
 TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
-  host.System().SetVersion(ScriptedSystem::Win32s());
+  version.Set(VersionHost::Win32s());
   RecordingApp app;
   app.host = &boxParamsFault;
   app.instance = host.system.GetModuleHandleA(nullptr);
@@ -406,7 +427,7 @@ TEST_F(UpdateRun, WithoutABannerTheRunGoesOnAndEndsTheLoopItself) {
 
 TEST_F(UpdateRun, WithoutABannerAnUnsupportedHostStillEnds) {
   faults.Plan().FailCallsFrom(HostCall::kCreateWindowExA, 1);
-  host.System().SetVersion(ScriptedSystem::Win32s());
+  version.Set(VersionHost::Win32s());
   RecordingApp app;
 
   EXPECT_EQ(Run(), 0);

@@ -1,33 +1,38 @@
 // A host whose string table can be changed string by string: a set string
-// replaces the program's own, an empty one makes it missing. Strings are
+// replaces the program's own, an empty one makes it missing. A table made
+// with `Others::kMissing` holds the strings set and no other. Strings are
 // handed out as the host's loader does: cut to the buffer, zero-terminated.
 #pragma once
 
-#include <algorithm>
-#include <cstring>
+#include <cstdint>
 #include <map>
 #include <string>
 
+#include "host/posix/LoaderCut.h"
 #include "support/HostWrapper.h"
 
 class ScriptTableHost : public HostWrapper<ForwardingSystem> {
  public:
-  explicit ScriptTableHost(HostServices& inner) : HostWrapper(inner) {}
+  enum class Others { kProgramsOwn, kMissing };
+
+  explicit ScriptTableHost(HostServices& inner, Others others = Others::kProgramsOwn)
+      : HostWrapper(inner), others_(others) {}
 
   void Set(std::uint32_t id, const std::string& text) { strings_[id] = text; }
+  // Forgets every string set.
+  void Clear() { strings_.clear(); }
 
   int LoadStringA(win::HINSTANCE instance, std::uint32_t id, char* buffer,
                   int bufferSize) override {
     const auto found = strings_.find(id);
-    if (found == strings_.end())
+    if (found == strings_.end() && others_ == Others::kProgramsOwn)
       return ForwardingSystem::LoadStringA(instance, id, buffer, bufferSize);
-    if (bufferSize <= 0) return 0;
-    const int length = std::min(static_cast<int>(found->second.size()), bufferSize - 1);
-    std::memcpy(buffer, found->second.data(), static_cast<std::size_t>(length));
-    buffer[length] = '\0';
-    return length;
+    const std::string text = found == strings_.end() ? std::string() : found->second;
+    return static_cast<int>(
+        CopyCut(text, buffer, bufferSize <= 0 ? 0 : static_cast<std::uint32_t>(bufferSize)));
   }
 
  private:
+  Others others_;
   std::map<std::uint32_t, std::string> strings_;
 };
