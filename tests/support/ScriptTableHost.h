@@ -11,7 +11,7 @@
 #include "host/posix/LoaderCut.h"
 #include "support/HostWrapper.h"
 
-class ScriptTableHost : public HostWrapper<ForwardingSystem> {
+class ScriptTableHost final : public HostWrapper<ForwardingSystem> {
  public:
   enum class Others { kProgramsOwn, kMissing };
 
