@@ -1,8 +1,10 @@
 // The desktop as every host gives it, where the framework and the banner
 // rely on it: the messages of a window's creation and end, sent and quit
-// messages, painting, owned pop-ups, the release of the banner's picture and
-// the program's resources. These tests go through TestMachine::Host() only,
-// so they hold for the scripted desktop and for the Win32 API alike.
+// messages, painting with brushes and the picture, owned pop-ups, the work
+// area, the release of the banner's picture and the program's resources.
+// (The boxes are the user's to answer, and the program reads nothing back
+// from SetCursor and SetClassLongPtrA: no rule of theirs is relied on.) These tests go through
+// TestMachine::Host() only, so they hold for the scripted desktop and for the Win32 API alike.
 //
 // Wine without a display makes no top-level window (its driver refuses one
 // once WM_CREATE is through), so the message rules are checked on
@@ -278,6 +280,67 @@ TEST_F(Desktop, APictureStillSelectedOutlivesDeleteObject) {
   EXPECT_EQ(desktop_.SelectObject(memory, previous), picture);
   desktop_.DeleteObject(picture);
   EXPECT_TRUE(desktop_.DeleteDC(memory));
+}
+
+// The banner covers the work area, which is never empty.
+TEST_F(Desktop, TheWorkAreaIsARectangleOfTheScreen) {
+  win::RECT area = {};
+  ASSERT_TRUE(desktop_.SystemParametersInfoA(win::kSpiGetWorkArea, 0, &area, 0));
+  EXPECT_GT(area.right, area.left);
+  EXPECT_GT(area.bottom, area.top);
+}
+
+// A message that is no key stroke gives no character message.
+TEST_F(Desktop, TranslateMessageLeavesOtherMessagesAlone) {
+  const win::HWND window = NewWindow();
+  const win::MSG message = {window, kWmProbe, 0, 0, 0, {0, 0}};
+  EXPECT_FALSE(desktop_.TranslateMessage(&message));
+  desktop_.DestroyWindow(window);
+}
+
+// A closing frame sends its window to the bottom before it destroys it.
+TEST_F(Desktop, SetWindowPosTakesALiveWindowOnly) {
+  const win::HWND window = Create(kWsVisible, nullptr);
+  if (window == nullptr) GTEST_SKIP() << kNoDisplay;
+  const std::uint32_t keep = win::kSwpNoSize | win::kSwpNoMove | win::kSwpNoActivate;
+  EXPECT_TRUE(desktop_.SetWindowPos(window, win::HwndBottom(), 0, 0, 0, 0, keep));
+  desktop_.DestroyWindow(window);
+  EXPECT_FALSE(desktop_.SetWindowPos(window, win::HwndBottom(), 0, 0, 0, 0, keep));
+}
+
+// The banner's paint: both brushes fill the paint's context, the picture is
+// copied from a memory context, and the window is valid once the paint is
+// over.
+TEST_F(Desktop, APaintFillsAndCopiesIntoItsContext) {
+  const win::HWND window = Create(kWsVisible, nullptr);
+  if (window == nullptr) GTEST_SKIP() << kNoDisplay;
+  win::PAINTSTRUCT paint = {};
+  const win::HDC dc = desktop_.BeginPaint(window, &paint);
+  ASSERT_NE(dc, nullptr);
+  const win::RECT rect = {0, 0, 50, 20};
+  const win::HBRUSH solid = desktop_.CreateSolidBrush(0x7a7aff);
+  const win::HBRUSH hatch = desktop_.CreateHatchBrush(win::kHsFDiagonal, 0x7a7aff);
+  ASSERT_NE(solid, nullptr);
+  ASSERT_NE(hatch, nullptr);
+  EXPECT_NE(desktop_.FillRect(dc, &rect, solid), 0);
+  EXPECT_NE(desktop_.FillRect(dc, &rect, hatch), 0);
+  const win::HBITMAP picture = LoadPicture();
+  const win::HDC memory = desktop_.CreateCompatibleDC(dc);
+  const win::HGDIOBJ previous = desktop_.SelectObject(memory, picture);
+  ASSERT_NE(previous, nullptr);
+  EXPECT_TRUE(desktop_.BitBlt(dc, 0, 0, 196, 62, memory, 0, 0, win::kSrcAnd));
+  desktop_.SelectObject(memory, previous);
+  EXPECT_TRUE(desktop_.DeleteObject(picture));
+  EXPECT_TRUE(desktop_.DeleteDC(memory));
+  EXPECT_TRUE(desktop_.DeleteObject(solid));
+  EXPECT_TRUE(desktop_.DeleteObject(hatch));
+  EXPECT_TRUE(desktop_.EndPaint(window, &paint));
+  seen.clear();
+
+  desktop_.UpdateWindow(window);
+
+  EXPECT_EQ(Count(win::kWmPaint), 0);
+  desktop_.DestroyWindow(window);
 }
 
 bool LoadsBitmap(DesktopServices& desktop, win::HINSTANCE instance, std::uint16_t id) {
