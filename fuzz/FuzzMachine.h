@@ -65,10 +65,8 @@ class FuzzMachine {
     host_ = std::make_unique<PosixHost>(folder_.Path().string());
     strings_ = std::make_unique<ScriptTableHost>(*host_, ScriptTableHost::Others::kMissing);
   }
-  ~FuzzMachine() {
-    strings_.reset();
-    host_.reset();
-  }
+  // The members go in reverse order: the string table, the host, the folder.
+  ~FuzzMachine() = default;
 
   std::filesystem::path InfDir() const { return folder_.Path() / "WINDOWS" / "INF"; }
 

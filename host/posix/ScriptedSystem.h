@@ -1,7 +1,7 @@
 // The system side of the POSIX host: the program's module and its string
 // table (the built-in one: tests script strings with ScriptTableHost), the
-// version of Windows (tests choose another with VersionHost), and the thread priority, shutdown
-// right and restart that the program asks for. Those last, and the version
+// version of Windows (tests choose another with VersionHost), and the thread
+// priority, shutdown right and restart that the program asks for. Those last, and the version
 // query, go into the desktop's record of calls, so that tests see them in
 // order among the windows and boxes.
 #pragma once

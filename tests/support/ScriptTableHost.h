@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "host/posix/LoaderCut.h"
 #include "support/HostWrapper.h"
@@ -27,7 +28,8 @@ class ScriptTableHost final : public HostWrapper<ForwardingSystem> {
     const auto found = strings_.find(id);
     if (found == strings_.end() && others_ == Others::kProgramsOwn)
       return ForwardingSystem::LoadStringA(instance, id, buffer, bufferSize);
-    const std::string text = found == strings_.end() ? std::string() : found->second;
+    const std::string_view text =
+        found == strings_.end() ? std::string_view() : std::string_view(found->second);
     return static_cast<int>(
         CopyCut(text, buffer, bufferSize <= 0 ? 0 : static_cast<std::uint32_t>(bufferSize)));
   }
