@@ -51,7 +51,11 @@ std::optional<std::vector<std::string>> SplitDrivePath(const char* path) {
 
 // The spelling of `name` in `folder`: the exact one when present, otherwise
 // the first match without regard to case in name order, otherwise `name`.
+// The exact spelling is looked for first, as reading the folder costs every
+// call as much as the folder holds.
 std::string FindSpelling(const std::string& folder, const std::string& name) {
+  struct stat exact {};
+  if (stat((folder + '/' + name).c_str(), &exact) == 0) return name;
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return name;
   std::vector<std::string> matches;
