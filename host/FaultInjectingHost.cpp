@@ -24,3 +24,24 @@ bool HandleTrackingFiles::CloseHandle(win::HANDLE handle) {
   open_.erase(handle);
   return ForwardingFiles::CloseHandle(handle);
 }
+
+FaultInjectingHost* FaultInjectingHost::newest_ = nullptr;
+
+FaultInjectingHost::FaultInjectingHost(HostServices& inner)
+    : FaultInjectingFacets(inner),
+      HostServices{files_, registry_, desktop_, system_},
+      older_(newest_) {
+  newest_ = this;
+}
+
+// Hosts may end in any order: this one leaves the chain wherever it stands.
+FaultInjectingHost::~FaultInjectingHost() {
+  for (FaultInjectingHost** link = &newest_; *link != nullptr; link = &(*link)->older_) {
+    if (*link == this) {
+      *link = older_;
+      return;
+    }
+  }
+}
+
+FaultPlan* FaultInjectingHost::HeapPlan() { return newest_ == nullptr ? nullptr : &newest_->plan_; }

@@ -50,10 +50,16 @@ struct FaultInjectingFacets {
 
 class FaultInjectingHost : private FaultInjectingFacets, public HostServices {
  public:
-  explicit FaultInjectingHost(HostServices& inner)
-      : FaultInjectingFacets(inner), HostServices{files_, registry_, desktop_, system_} {}
+  explicit FaultInjectingHost(HostServices& inner);
+  ~FaultInjectingHost();
   FaultInjectingHost(const FaultInjectingHost&) = delete;
   FaultInjectingHost& operator=(const FaultInjectingHost&) = delete;
+
+  // The heap is no facet of the host, yet its failures belong to the same
+  // plan: the non-throwing operator new of a test binary asks the plan of
+  // the newest fault-injecting host still alive (HostCall::kAllocate), and
+  // nothing when there is none.
+  static FaultPlan* HeapPlan();
 
   FaultPlan& Plan() { return plan_; }
   // Every file operation after the Nth (of any kind) fails, so that the disk
@@ -61,4 +67,8 @@ class FaultInjectingHost : private FaultInjectingFacets, public HostServices {
   void PowerCutAfter(std::uint32_t call) { plan_.FailCallsFrom(HostCall::kAnyFileCall, call + 1); }
   int OpenHandleCount() const { return files_.OpenHandleCount(); }
   void CloseLeftoverHandles() { files_.CloseLeftoverHandles(); }
+
+ private:
+  static FaultInjectingHost* newest_;
+  FaultInjectingHost* older_;
 };

@@ -15,7 +15,6 @@
 #include "app/framework/WinMain.h"
 #include "host/FaultInjectingHost.h"
 #include "host/posix/PosixHost.h"
-#include "support/AllocationFaults.h"
 #include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
@@ -63,7 +62,7 @@ class BoxParamsFault : public HostWrapper<ForwardingSystem> {
 
   bool armed = false;
   bool GetVersionExA(win::OSVERSIONINFOA* info) override {
-    FaultPlan& heap = AllocationFaults();
+    FaultPlan& heap = *FaultInjectingHost::HeapPlan();
     if (armed) heap.FailCall(HostCall::kAllocate, heap.Calls(HostCall::kAllocate) + 1);
     return ForwardingSystem::GetVersionExA(info);
   }

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "InfTexts.h"
-#include "support/AllocationFaults.h"
+#include "host/FaultInjectingHost.h"
 #include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
@@ -32,13 +32,13 @@ TEST(OutOfMemory, EveryFailedAllocationEndsThePlanAsAFailure) {
   for (; !completed; ++failing) {
     TestMachine machine;
     for (const FileStates& file : files) machine.WriteInf(file.name, file.before);
-    UpdaterProbe engine(machine.Host());
-    FaultPlan& faults = AllocationFaults();
-    faults = FaultPlan();
-    faults.FailCall(HostCall::kAllocate, failing);
+    FaultInjectingHost faults(machine.Host());
+    UpdaterProbe engine(faults);
+    // The plan's allocations, counted from its start.
+    FaultPlan& heap = faults.Plan();
+    heap.FailCall(HostCall::kAllocate, heap.Calls(HostCall::kAllocate) + failing);
     engine.RunPlan(4);
-    completed = faults.FaultsMet() == 0;
-    faults = FaultPlan();
+    completed = heap.FaultsMet() == 0;
     EXPECT_EQ(engine.GetError(), completed ? 0 : 1) << "allocation " << failing;
     for (const FileStates& file : files) {
       const std::string text = machine.ReadInf(file.name);

@@ -10,7 +10,6 @@
 
 #include "StoreScenarios.h"
 #include "host/FaultInjectingHost.h"
-#include "support/AllocationFaults.h"
 #include "support/FileCallRecorder.h"
 #include "support/HostWrapper.h"
 #include "support/TestMachine.h"
@@ -212,15 +211,16 @@ TEST_F(RotationTest, EveryFailedAllocationFailsTheSaveWithNothingLost) {
   std::uint32_t failing = 1;
   for (;; ++failing) {
     MakeBackups({5, 4, 3, 10, 9, 2, 1, 8, 7, 6});
-    FileCallRecorder recorder(machine.Host(), machine);
+    FaultInjectingHost faults(machine.Host());
+    FileCallRecorder recorder(faults, machine);
     UpdaterProbe engine(recorder);
     engine.LoadInf(std::string("mshdc.inf"));
-    FaultPlan& heap = AllocationFaults();
+    // The save's allocations, counted from its start.
+    FaultPlan& heap = faults.Plan();
     heap = FaultPlan();
     heap.FailCall(HostCall::kAllocate, failing);
     engine.SaveInf();
     const bool failed = heap.FaultsMet() != 0;
-    heap = FaultPlan();
     error = engine.GetError();
     if (!failed) break;
     EXPECT_EQ(error, 1) << "allocation " << failing;

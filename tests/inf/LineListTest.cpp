@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "host/FaultInjectingHost.h"
 #include "inf/LineList.h"
-#include "support/AllocationFaults.h"
+#include "support/TestMachine.h"
 #include "support/UpdaterProbe.h"
 
 namespace {
@@ -166,13 +167,15 @@ TEST(LineListIndex, FindsWhatAWalkFindsInRandomLists) {
 // its index are as they were.
 TEST(LineListIndex, AFailedAllocationChangesNothing) {
   constexpr std::size_t kLines = 60;
+  TestMachine machine;
+  FaultInjectingHost heap(machine.Host());
+  FaultPlan& faults = heap.Plan();
   std::uint32_t failing = 1;
   for (bool completed = false; !completed; ++failing) {
     std::vector<Text> texts;
     for (std::size_t i = 0; i < kLines; ++i) texts.push_back(MakeText(kTexts[i % kTexts.size()]));
     std::vector<std::string> expected;
     LineList list;
-    FaultPlan& faults = AllocationFaults();
     faults = FaultPlan();
     faults.FailCall(HostCall::kAllocate, failing);
     std::size_t refused = kLines;
