@@ -1,7 +1,7 @@
 // The POSIX host: real files below a root folder (PosixFileSystem), a
 // registry held in memory (MemoryRegistry), a scripted desktop that records
-// what is shown and drawn (ScriptedDesktop), and a scripted system whose
-// calls join the desktop's record (ScriptedSystem).
+// what is shown and drawn (ScriptedDesktop), and a scripted system
+// (ScriptedSystem).
 #pragma once
 
 #include <string>
@@ -19,7 +19,7 @@ struct PosixStandIns {
   PosixFileSystem files_;
   MemoryRegistry registry_;
   ScriptedDesktop desktop_;
-  ScriptedSystem system_{desktop_};
+  ScriptedSystem system_;
 };
 
 class PosixHost : private PosixStandIns, public HostServices {

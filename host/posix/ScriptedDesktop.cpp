@@ -48,15 +48,6 @@ std::string Hex(std::uintptr_t value) {
   return out.str();
 }
 
-std::string CursorName(std::uintptr_t cursor) {
-  if (cursor == kSystemCursorBase + win::kIdcWait) return "wait";
-  if (cursor == kSystemCursorBase + win::kIdcArrow) return "arrow";
-  if (cursor > kProgramCursorBase && cursor < kProgramIconBase) {
-    return "program " + std::to_string(cursor - kProgramCursorBase);
-  }
-  return Hex(cursor);
-}
-
 }  // namespace
 
 win::HINSTANCE ScriptedDesktop::ProgramInstance() {
@@ -69,15 +60,6 @@ win::HCURSOR ScriptedDesktop::ProgramCursor(std::uint16_t id) {
 
 win::HICON ScriptedDesktop::ProgramIcon(std::uint16_t id) {
   return FromValue<win::HICON>(kProgramIconBase + id);
-}
-
-std::vector<std::string> ScriptedDesktop::CallsOf(const std::vector<std::string>& names) const {
-  std::vector<std::string> result;
-  for (const std::string& call : calls_) {
-    const std::string verb = call.substr(0, call.find(' '));
-    if (std::find(names.begin(), names.end(), verb) != names.end()) result.push_back(call);
-  }
-  return result;
 }
 
 const ScriptedDesktop::Window* ScriptedDesktop::FindWindow(win::HWND handle) const {
@@ -94,7 +76,6 @@ int ScriptedDesktop::OpenWindowCount() const {
 
 bool ScriptedDesktop::SystemParametersInfoA(std::uint32_t action, std::uint32_t, void* data,
                                             std::uint32_t) {
-  Note("SystemParametersInfoA " + std::to_string(action));
   if (action != win::kSpiGetWorkArea) return false;
   std::memcpy(data, &workArea_, sizeof workArea_);
   return true;
@@ -110,14 +91,12 @@ int ScriptedDesktop::AnswerBox(const Box& box) {
 
 int ScriptedDesktop::MessageBoxA(win::HWND owner, const char* text, const char* caption,
                                  std::uint32_t type) {
-  Note("MessageBoxA");
   Box box = {Box::Kind::kPlain, owner, text, std::nullopt, type, std::nullopt, nullptr};
   if (caption != nullptr) box.caption = caption;
   return AnswerBox(box);
 }
 
 int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
-  Note("MessageBoxIndirectA");
   Box box = {Box::Kind::kIndirect, params->hwndOwner, params->lpszText, std::nullopt,
              params->dwStyle,      std::nullopt,      params->hInstance};
   if (params->lpszCaption != nullptr) box.caption = params->lpszCaption;
@@ -127,25 +106,16 @@ int ScriptedDesktop::MessageBoxIndirectA(const win::MSGBOXPARAMSA* params) {
 
 // Any system cursor (no instance) exists; of the program's, cursor 11 alone.
 win::HCURSOR ScriptedDesktop::LoadCursorA(win::HINSTANCE instance, const char* name) {
-  Note("LoadCursorA");
   const std::uint16_t id = win::IntResourceId(name);
   if (instance == nullptr) return FromValue<win::HCURSOR>(kSystemCursorBase + id);
   return instance == ProgramInstance() && id == IDC_BANNER ? ProgramCursor(id) : nullptr;
 }
 
-win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR cursor) {
-  Note("SetCursor " + CursorName(Value(cursor)));
-  return nullptr;
-}
+win::HCURSOR ScriptedDesktop::SetCursor(win::HCURSOR) { return nullptr; }
 
-std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int index, std::intptr_t value) {
-  Note("SetClassLongPtrA " + std::to_string(index) + " " +
-       CursorName(static_cast<std::uintptr_t>(value)));
-  return 0;
-}
+std::uintptr_t ScriptedDesktop::SetClassLongPtrA(win::HWND, int, std::intptr_t) { return 0; }
 
 win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name) {
-  Note("LoadIconA");
   const std::uint16_t id = win::IntResourceId(name);
   const bool programs = id == IDI_WINDOW || id == IDI_CONFIRM || id == IDI_FAILURE;
   return instance == ProgramInstance() && programs ? ProgramIcon(id) : nullptr;
@@ -153,14 +123,12 @@ win::HICON ScriptedDesktop::LoadIconA(win::HINSTANCE instance, const char* name)
 
 bool ScriptedDesktop::GetClassInfoA(win::HINSTANCE, const char* className,
                                     win::WNDCLASSA* wndClass) {
-  Note("GetClassInfoA");
   const win::WNDCLASSA* found = FindClass(className);
   if (found != nullptr) *wndClass = *found;
   return found != nullptr;
 }
 
 std::uint16_t ScriptedDesktop::RegisterClassA(const win::WNDCLASSA* wndClass) {
-  Note("RegisterClassA");
   const auto [entry, added] = classes_.emplace(wndClass->lpszClassName, *wndClass);
   if (!added) return 0;
   entry->second.lpszClassName = entry->first.c_str();
@@ -171,7 +139,6 @@ win::HWND ScriptedDesktop::CreateWindowExA(std::uint32_t exStyle, const char* cl
                                            const char* windowName, std::uint32_t style, int x,
                                            int y, int width, int height, win::HWND parent,
                                            win::HMENU, win::HINSTANCE instance, void*) {
-  Note("CreateWindowExA");
   if (classes_.count(className) == 0) return nullptr;
   const win::HWND handle = FromValue<win::HWND>(nextWindowHandle);
   nextWindowHandle += 0x10;
@@ -196,7 +163,6 @@ win::LRESULT ScriptedDesktop::DefWindowProcA(win::HWND handle, std::uint32_t mes
 }
 
 bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
-  Note("ShowWindow " + std::to_string(showCommand));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   const bool wasVisible = window->visible;
@@ -205,7 +171,6 @@ bool ScriptedDesktop::ShowWindow(win::HWND handle, int showCommand) {
 }
 
 bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
-  Note("UpdateWindow");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   if (window->visible && window->needsPaint) Deliver(*window, win::kWmPaint);
@@ -214,23 +179,17 @@ bool ScriptedDesktop::UpdateWindow(win::HWND handle) {
 
 // Hides the windows that `handle` owns; none is shown again.
 bool ScriptedDesktop::ShowOwnedPopups(win::HWND handle, bool show) {
-  Note(std::string("ShowOwnedPopups ") + (show ? "1" : "0"));
   for (Window& window : windows_) {
     if (window.parent == handle) window.visible = window.visible && show;
   }
   return LiveWindow(handle) != nullptr;
 }
 
-bool ScriptedDesktop::SetWindowPos(win::HWND handle, win::HWND insertAfter, int x, int y, int cx,
-                                   int cy, std::uint32_t flags) {
-  const std::string after = insertAfter == win::HwndBottom() ? "bottom" : Hex(Value(insertAfter));
-  Note("SetWindowPos " + after + " " + std::to_string(x) + " " + std::to_string(y) + " " +
-       std::to_string(cx) + " " + std::to_string(cy) + " " + Hex(flags));
+bool ScriptedDesktop::SetWindowPos(win::HWND handle, win::HWND, int, int, int, int, std::uint32_t) {
   return LiveWindow(handle) != nullptr;
 }
 
 bool ScriptedDesktop::DestroyWindow(win::HWND handle) {
-  Note("DestroyWindow");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   window->visible = false;
@@ -242,13 +201,11 @@ bool ScriptedDesktop::DestroyWindow(win::HWND handle) {
 
 win::LRESULT ScriptedDesktop::SendMessageA(win::HWND handle, std::uint32_t message,
                                            win::WPARAM wParam, win::LPARAM lParam) {
-  Note("SendMessageA " + Hex(message));
   Window* window = LiveWindow(handle);
   return window == nullptr ? 0 : Deliver(*window, message, wParam, lParam);
 }
 
 void ScriptedDesktop::PostQuitMessage(int exitCode) {
-  Note("PostQuitMessage " + std::to_string(exitCode));
   queue_.push_back({nullptr, win::kWmQuit, static_cast<win::WPARAM>(exitCode), 0, 0, {}});
 }
 
@@ -265,13 +222,11 @@ void ScriptedDesktop::OfferClose() {
 int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, std::uint32_t) {
   if (queue_.empty() && userClosesWindows_) OfferClose();
   if (queue_.empty()) {
-    Note("GetMessageA fails");
     starved_ = true;
     return -1;
   }
   *message = queue_.front();
   queue_.pop_front();
-  Note("GetMessageA " + Hex(message->message));
   if (message->message != win::kWmQuit) return 1;
   quitCode_ = static_cast<int>(message->wParam);
   return 0;
@@ -280,7 +235,6 @@ int ScriptedDesktop::GetMessageA(win::MSG* message, win::HWND, std::uint32_t, st
 bool ScriptedDesktop::TranslateMessage(const win::MSG*) { return false; }
 
 win::LRESULT ScriptedDesktop::DispatchMessageA(const win::MSG* message) {
-  Note("DispatchMessageA " + Hex(message->message));
   Window* window = LiveWindow(message->hwnd);
   return window == nullptr ? 0
                            : Deliver(*window, message->message, message->wParam, message->lParam);
@@ -320,7 +274,6 @@ bool ScriptedDesktop::Fault(const std::string& fault) {
 }
 
 win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) {
-  Note("BeginPaint");
   Window* window = LiveWindow(handle);
   if (window == nullptr) return nullptr;
   const std::uintptr_t dc = NewGdiHandle();
@@ -332,12 +285,10 @@ win::HDC ScriptedDesktop::BeginPaint(win::HWND handle, win::PAINTSTRUCT* paint) 
 }
 
 bool ScriptedDesktop::EndPaint(win::HWND, const win::PAINTSTRUCT* paint) {
-  Note("EndPaint");
   return paintDcs_.erase(Value(paint->hdc)) != 0 || Fault("EndPaint without a paint");
 }
 
 bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
-  Note(std::string("ValidateRect ") + (rect == nullptr ? "null" : "rect"));
   Window* window = LiveWindow(handle);
   if (window == nullptr) return false;
   if (rect == nullptr) window->needsPaint = false;
@@ -345,18 +296,15 @@ bool ScriptedDesktop::ValidateRect(win::HWND handle, const win::RECT* rect) {
 }
 
 win::HBRUSH ScriptedDesktop::CreateSolidBrush(win::COLORREF color) {
-  Note("CreateSolidBrush " + Hex(color));
   return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "solid " + Hex(color)}));
 }
 
 win::HBRUSH ScriptedDesktop::CreateHatchBrush(int style, win::COLORREF color) {
   const std::string brush = std::to_string(style) + " " + Hex(color);
-  Note("CreateHatchBrush " + brush);
   return FromValue<win::HBRUSH>(AddGdi({GdiObject::Kind::kBrush, "hatch " + brush}));
 }
 
 int ScriptedDesktop::FillRect(win::HDC dc, const win::RECT* rect, win::HBRUSH brush) {
-  Note("FillRect");
   const GdiObject* object = FindGdi(Value(brush), GdiObject::Kind::kBrush);
   const bool paintable =
       paintDcs_.count(Value(dc)) != 0 || FindGdi(Value(dc), GdiObject::Kind::kMemoryDc) != nullptr;
@@ -372,7 +320,6 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
   const std::uintptr_t handle = Value(object);
   const auto found = gdiObjects_.find(handle);
   const bool known = found != gdiObjects_.end() && found->second.kind != GdiObject::Kind::kMemoryDc;
-  Note("DeleteObject " + (known ? found->second.description : Hex(handle)));
   if (!known) return Fault("DeleteObject of an unknown object " + Hex(handle));
   if (Selected(handle)) return Fault("DeleteObject of a bitmap still selected into a context");
   gdiObjects_.erase(found);
@@ -381,14 +328,12 @@ bool ScriptedDesktop::DeleteObject(win::HGDIOBJ object) {
 
 win::HBITMAP ScriptedDesktop::LoadBitmapA(win::HINSTANCE instance, const char* name) {
   const std::uint16_t id = win::IntResourceId(name);
-  Note("LoadBitmapA " + std::to_string(id));
   if (instance != ProgramInstance() || id != IDB_BANNER) return nullptr;
   return FromValue<win::HBITMAP>(
       AddGdi({GdiObject::Kind::kBitmap, "bitmap " + std::to_string(id)}));
 }
 
 int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int, void* buffer) {
-  Note("GetObjectA");
   if (FindGdi(Value(object), GdiObject::Kind::kBitmap) == nullptr) return 0;
   const win::BITMAP info = {0, kPictureWidth, kPictureHeight, 0, 0, 0, nullptr};
   std::memcpy(buffer, &info, sizeof info);
@@ -396,13 +341,11 @@ int ScriptedDesktop::GetObjectA(win::HGDIOBJ object, int, void* buffer) {
 }
 
 win::HDC ScriptedDesktop::CreateCompatibleDC(win::HDC) {
-  Note("CreateCompatibleDC");
   return FromValue<win::HDC>(AddGdi({GdiObject::Kind::kMemoryDc, "memory context", kStockBitmap}));
 }
 
 // Memory contexts take bitmaps only, the program's or the stock one.
 win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
-  Note("SelectObject");
   const std::uintptr_t handle = Value(object);
   GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
   const bool isBitmap =
@@ -413,7 +356,6 @@ win::HGDIOBJ ScriptedDesktop::SelectObject(win::HDC dc, win::HGDIOBJ object) {
 
 bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int height, win::HDC source,
                              int sourceX, int sourceY, std::uint32_t rop) {
-  Note("BitBlt");
   const GdiObject* context = FindGdi(Value(source), GdiObject::Kind::kMemoryDc);
   const bool pictureSelected = context != nullptr && context->selected != kStockBitmap;
   blits_.push_back({target, x, y, width, height, source, sourceX, sourceY, rop, pictureSelected});
@@ -421,7 +363,6 @@ bool ScriptedDesktop::BitBlt(win::HDC target, int x, int y, int width, int heigh
 }
 
 bool ScriptedDesktop::DeleteDC(win::HDC dc) {
-  Note("DeleteDC");
   const GdiObject* context = FindGdi(Value(dc), GdiObject::Kind::kMemoryDc);
   if (context == nullptr) return Fault("DeleteDC of an unknown context");
   if (context->selected != kStockBitmap) Fault("DeleteDC with a bitmap still selected");

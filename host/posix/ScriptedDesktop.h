@@ -1,10 +1,9 @@
 // The desktop of the POSIX host: scripted answers for the boxes, the
-// program's resources and the work area, and a record of every call, window,
-// box and drawing. Beyond that it follows the host's rules only where the
-// program relies on them, as tests/host/DesktopServicesTest.cpp pins them.
-// GetMessageA never blocks: with nothing queued it lets the user close the
-// open windows when the script says so, and otherwise fails (-1), so that no
-// message loop waits for ever.
+// program's resources and the work area, and a record of every window, box
+// and drawing (tests record the calls themselves with DesktopCallRecorder). Beyond that it follows
+// the host's rules only where the program relies on them, as tests/host/DesktopServicesTest.cpp
+// pins them. GetMessageA never blocks: with nothing queued it lets the user close the open windows
+// when the script says so, and otherwise fails (-1), so that no message loop waits for ever.
 #pragma once
 
 #include <cstdint>
@@ -71,13 +70,6 @@ class ScriptedDesktop final : public DesktopServices {
     win::HINSTANCE instance;
     bool visible = false, needsPaint = true, destroyed = false, closeOffered = false;
   };
-
-  // The calls in order as short lines ("ShowWindow 10", "SetCursor wait").
-  const std::vector<std::string>& Calls() const { return calls_; }
-  // The calls whose first word is one of `names`.
-  std::vector<std::string> CallsOf(const std::vector<std::string>& names) const;
-  // Adds a line to Calls(): a call of the system's, or a test's own event.
-  void Note(const std::string& line) { calls_.push_back(line); }
 
   const std::vector<Box>& Boxes() const { return boxes_; }
   const std::vector<Fill>& Fills() const { return fills_; }
@@ -178,7 +170,6 @@ class ScriptedDesktop final : public DesktopServices {
   win::RECT workArea_ = {0, 0, 1024, 740};
   bool userClosesWindows_ = false;
 
-  std::vector<std::string> calls_;
   std::vector<Box> boxes_;
   std::vector<Fill> fills_;
   std::vector<Blit> blits_;

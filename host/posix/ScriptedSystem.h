@@ -1,15 +1,13 @@
 // The system side of the POSIX host: the program's module and its string
 // table (the built-in one: tests script strings with ScriptTableHost), the
 // version of Windows (tests choose another with VersionHost), and the thread
-// priority, shutdown right and restart that the program asks for. Those last, and the version
-// query, go into the desktop's record of calls, so that tests see them in
-// order among the windows and boxes.
+// priority, shutdown right and restart that the program asks for, which it
+// grants.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <map>
-#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -21,7 +19,7 @@
 
 class ScriptedSystem final : public SystemServices {
  public:
-  explicit ScriptedSystem(ScriptedDesktop& record) : record_(record) {
+  ScriptedSystem() {
     for (std::size_t i = 0; i < kBuiltInStringCount; ++i) {
       strings_[kBuiltInStrings[i].id] = kBuiltInStrings[i].text;
     }
@@ -42,7 +40,6 @@ class ScriptedSystem final : public SystemServices {
   }
   std::uint32_t GetVersion() override { return VersionWord(version_); }
   bool GetVersionExA(win::OSVERSIONINFOA* info) override {
-    record_.Note("GetVersionExA");
     if (info->dwOSVersionInfoSize != sizeof *info) return false;
     *info = version_;
     return true;
@@ -51,25 +48,11 @@ class ScriptedSystem final : public SystemServices {
   win::HANDLE GetCurrentThread() override {
     return reinterpret_cast<win::HANDLE>(~std::uintptr_t{1});
   }
-  bool SetThreadPriority(win::HANDLE thread, int priority) override {
-    const bool current = thread == GetCurrentThread();
-    record_.Note(std::string("SetThreadPriority ") + (current ? "current " : "other ") +
-                 std::to_string(priority));
-    return current;
-  }
-  bool EnableShutdownPrivilege() override {
-    record_.Note("EnableShutdownPrivilege");
-    return true;
-  }
-  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
-    std::ostringstream line;
-    line << "ExitWindowsEx " << flags << " " << std::hex << reserved;
-    record_.Note(line.str());
-    return true;
-  }
+  bool SetThreadPriority(win::HANDLE thread, int) override { return thread == GetCurrentThread(); }
+  bool EnableShutdownPrivilege() override { return true; }
+  bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return true; }
 
  private:
-  ScriptedDesktop& record_;
   std::map<std::uint16_t, std::string> strings_;
   // Windows 95 build 950 (version 4.00); tests choose another with VersionHost.
   const win::OSVERSIONINFOA version_ = {sizeof(win::OSVERSIONINFOA),   4, 0, 0x040003B6,

@@ -12,6 +12,7 @@
 
 #include "app/BannerFrame.h"
 #include "host/FaultInjectingHost.h"
+#include "support/DesktopCallRecorder.h"
 #include "support/RegistryFixturesPosix.h"
 #include "support/ScriptTableHost.h"
 
@@ -85,8 +86,10 @@ class Banner : public testing::Test {
   }
 
   ScratchHost scratch;
-  PosixHost& host = scratch.Host();
-  ScriptedDesktop& desktop = host.Desktop();
+  PosixHost& posix = scratch.Host();
+  ScriptedDesktop& desktop = posix.Desktop();
+  // The stand-in's desktop, its calls noted on their way.
+  DesktopCallRecorder host{posix};
   win::HINSTANCE instance = host.system.GetModuleHandleA(nullptr);
 };
 
@@ -120,7 +123,7 @@ TEST_F(Banner, RegistersItsClassAndCreatesAHiddenMaximisedWindow) {
   EXPECT_EQ(windowClass->cbWndExtra, 0);
   EXPECT_NE(windowClass->hbrBackground, nullptr);
   EXPECT_EQ(desktop.LiveGdiObjects(), 1);
-  EXPECT_THAT(desktop.CallsOf({"CreateSolidBrush"}), ElementsAre("CreateSolidBrush 7a7aff"));
+  EXPECT_THAT(host.CallsOf({"CreateSolidBrush"}), ElementsAre("CreateSolidBrush 7a7aff"));
 
   Close(banner);
   ExpectNothingLeft();
@@ -160,8 +163,8 @@ TEST_F(Banner, ReusesAClassThatExists) {
   EveryClassKnown known(host);
   BannerFrame* banner = Open(known);
 
-  EXPECT_THAT(desktop.CallsOf({"RegisterClassA"}), IsEmpty());
-  EXPECT_THAT(desktop.CallsOf({"CreateWindowExA"}), ElementsAre("CreateWindowExA"));
+  EXPECT_THAT(host.CallsOf({"RegisterClassA"}), IsEmpty());
+  EXPECT_THAT(host.CallsOf({"CreateWindowExA"}), ElementsAre("CreateWindowExA"));
   delete banner;  // the desktop had no such class, so no window exists
   ExpectNothingLeft();
 }
@@ -175,7 +178,7 @@ TEST_F(Banner, WithoutItsBrushOrClassHasNoWindow) {
 
     EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
     EXPECT_EQ(banner->GetSafeHwnd(), nullptr);
-    EXPECT_THAT(desktop.CallsOf({"CreateWindowExA"}), IsEmpty());
+    EXPECT_THAT(host.CallsOf({"CreateWindowExA"}), IsEmpty());
     delete banner;
     ExpectNothingLeft();
   }
@@ -276,10 +279,10 @@ TEST_F(Banner, CopiesTheWholePictureWithSourceAnd) {
 TEST_F(Banner, PaintsInOrderAndReleasesEverythingItMade) {
   desktop.SetWorkArea({0, 0, 100, 50});
   BannerFrame* banner = Open();
-  const std::size_t before = desktop.Calls().size();
+  const std::size_t before = host.Calls().size();
   Paint(banner);
 
-  const std::vector<std::string> all = desktop.Calls();
+  const std::vector<std::string> all = host.Calls();
   const std::vector<std::string> paint(all.begin() + static_cast<std::ptrdiff_t>(before),
                                        all.end());
   EXPECT_THAT(paint, ElementsAre("SendMessageA f", "BeginPaint", "CreateHatchBrush 2 7a7aff",
@@ -345,7 +348,7 @@ TEST_F(Banner, ShowsTheBoxOnEveryPaintWhenThePictureIsMissing) {
   }
   // The box stands while the paint is still open.
   const std::vector<std::string> order =
-      desktop.CallsOf({"FillRect", "MessageBoxA", "DeleteObject", "EndPaint"});
+      host.CallsOf({"FillRect", "MessageBoxA", "DeleteObject", "EndPaint"});
   EXPECT_THAT(std::vector<std::string>(order.end() - 4, order.end()),
               ElementsAre("FillRect", "MessageBoxA", "DeleteObject hatch 2 7a7aff", "EndPaint"));
   Close(banner);
@@ -360,7 +363,7 @@ TEST_F(Banner, ShowsTheBoxAndReleasesThePictureWithoutAMemoryContext) {
 
   ASSERT_EQ(desktop.Boxes().size(), 1u);
   EXPECT_EQ(desktop.Boxes()[0].text, "Resource ID can't found");
-  EXPECT_THAT(desktop.CallsOf({"DeleteObject"}),
+  EXPECT_THAT(host.CallsOf({"DeleteObject"}),
               ElementsAre("DeleteObject bitmap 10", "DeleteObject hatch 2 7a7aff"));
   EXPECT_EQ(desktop.LiveGdiObjects(), 1);
   Close(banner);
@@ -407,7 +410,7 @@ TEST_F(Banner, AbandonsAPaintWithoutAContext) {
   BannerFrame* banner = OpenShown(faults);
 
   EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
-  EXPECT_THAT(desktop.CallsOf({"BeginPaint", "CreateHatchBrush", "ValidateRect", "EndPaint"}),
+  EXPECT_THAT(host.CallsOf({"BeginPaint", "CreateHatchBrush", "ValidateRect", "EndPaint"}),
               ElementsAre("ValidateRect null"));
   ExpectPaintAbandoned(banner);
   Close(banner);
@@ -420,9 +423,9 @@ TEST_F(Banner, AbandonsAPaintWithoutItsHatchBrush) {
   BannerFrame* banner = OpenShown(faults);
 
   EXPECT_EQ(faults.Plan().FaultsMet(), 1u);
-  EXPECT_THAT(desktop.CallsOf(
-                  {"BeginPaint", "CreateHatchBrush", "LoadBitmapA", "ValidateRect", "EndPaint"}),
-              ElementsAre("BeginPaint", "EndPaint", "ValidateRect null"));
+  EXPECT_THAT(
+      host.CallsOf({"BeginPaint", "CreateHatchBrush", "LoadBitmapA", "ValidateRect", "EndPaint"}),
+      ElementsAre("BeginPaint", "EndPaint", "ValidateRect null"));
   ExpectPaintAbandoned(banner);
   Close(banner);
   ExpectNothingLeft();
@@ -440,11 +443,11 @@ TEST_F(Banner, UsesAVgaScreenWhenTheWorkAreaIsUnknown) {
 TEST_F(Banner, ClosingHidesSinksAndDestroysTheWindow) {
   BannerFrame* banner = Open();
   const win::HWND window = banner->GetSafeHwnd();
-  const std::size_t before = desktop.Calls().size();
+  const std::size_t before = host.Calls().size();
 
   Close(banner);
 
-  const std::vector<std::string> all = desktop.Calls();
+  const std::vector<std::string> all = host.Calls();
   EXPECT_THAT(
       std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
       ElementsAre("SendMessageA 10", "ShowWindow 0", "ShowOwnedPopups 0",

@@ -11,6 +11,7 @@
 #include "app/framework/WinApp.h"
 #include "app/framework/WinMain.h"
 #include "host/FaultInjectingHost.h"
+#include "support/DesktopCallRecorder.h"
 #include "support/RegistryFixturesPosix.h"
 #include "support/VersionHost.h"
 
@@ -129,8 +130,10 @@ class TestApp : public CWinApp {
 class Framework : public testing::Test {
  protected:
   ScratchHost scratch;
-  PosixHost& host = scratch.Host();
-  ScriptedDesktop& desktop = host.Desktop();
+  PosixHost& posix = scratch.Host();
+  ScriptedDesktop& desktop = posix.Desktop();
+  // The stand-in's desktop, its calls noted on their way.
+  DesktopCallRecorder host{posix};
   win::HINSTANCE instance = host.system.GetModuleHandleA(nullptr);
 };
 
@@ -170,7 +173,7 @@ TEST_F(Framework, HookGivingZeroEndsAtOnceWithoutTheLoop) {
 
   EXPECT_EQ(AfxWinMain(host, instance, 10), 0);
 
-  EXPECT_TRUE(desktop.CallsOf({"GetMessageA"}).empty());
+  EXPECT_TRUE(host.CallsOf({"GetMessageA"}).empty());
 }
 
 TEST_F(Framework, LoopEndsWithTheQuitMessageAndGivesItsCode) {
@@ -178,7 +181,7 @@ TEST_F(Framework, LoopEndsWithTheQuitMessageAndGivesItsCode) {
   app.quitCode = 7;
 
   EXPECT_EQ(AfxWinMain(host, instance, 10), 7);
-  EXPECT_THAT(desktop.CallsOf({"GetMessageA"}), ElementsAre("GetMessageA 12"));
+  EXPECT_THAT(host.CallsOf({"GetMessageA"}), ElementsAre("GetMessageA 12"));
 }
 
 TEST_F(Framework, LoopEndsWhenTheQueueCannotBeRead) {
@@ -190,7 +193,7 @@ TEST_F(Framework, LoopEndsWhenTheQueueCannotBeRead) {
 
 TEST_F(Framework, EntryWithoutAnApplicationEndsWithZero) {
   EXPECT_EQ(AfxWinMain(host, instance, 10), 0);
-  EXPECT_TRUE(desktop.Calls().empty());
+  EXPECT_TRUE(host.Calls().empty());
 }
 
 TEST_F(Framework, ClosingTheMainFrameEndsTheLoop) {
@@ -200,8 +203,8 @@ TEST_F(Framework, ClosingTheMainFrameEndsTheLoop) {
 
   EXPECT_EQ(AfxWinMain(host, instance, 10), 0);
 
-  EXPECT_THAT(desktop.CallsOf({"GetMessageA", "DispatchMessageA", "ShowWindow", "ShowOwnedPopups",
-                               "SetWindowPos", "DestroyWindow", "PostQuitMessage"}),
+  EXPECT_THAT(host.CallsOf({"GetMessageA", "DispatchMessageA", "ShowWindow", "ShowOwnedPopups",
+                            "SetWindowPos", "DestroyWindow", "PostQuitMessage"}),
               ElementsAre("GetMessageA 10", "DispatchMessageA 10", "ShowWindow 0",
                           "ShowOwnedPopups 0", "SetWindowPos bottom 0 0 0 0 13", "DestroyWindow",
                           "PostQuitMessage 0", "GetMessageA 12"));
@@ -222,7 +225,7 @@ TEST_F(Framework, ClosingAFrameThatIsNotTheMainWindowPostsNoQuit) {
   host.desktop.SendMessageA(frame->GetSafeHwnd(), win::kWmClose, 0, 0);
 
   EXPECT_TRUE(deleted);
-  EXPECT_TRUE(desktop.CallsOf({"PostQuitMessage"}).empty());
+  EXPECT_TRUE(host.CallsOf({"PostQuitMessage"}).empty());
   EXPECT_EQ(desktop.OpenWindowCount(), 0);
 }
 
@@ -322,7 +325,7 @@ TEST_F(Framework, WindowDyingDuringCreationLeavesTheFrameToItsCreator) {
   EXPECT_EQ(frame.GetSafeHwnd(), nullptr);
   EXPECT_FALSE(deleted);
   EXPECT_EQ(desktop.OpenWindowCount(), 0);
-  EXPECT_TRUE(desktop.CallsOf({"PostQuitMessage"}).empty());
+  EXPECT_TRUE(host.CallsOf({"PostQuitMessage"}).empty());
   app.mainWindow = nullptr;
 }
 

@@ -15,6 +15,7 @@
 #include "app/framework/WinMain.h"
 #include "host/FaultInjectingHost.h"
 #include "host/posix/PosixHost.h"
+#include "support/DesktopCallRecorder.h"
 #include "support/HostWrapper.h"
 #include "support/ScriptTableHost.h"
 #include "support/TestMachine.h"
@@ -41,17 +42,17 @@ const char kKnownDevice[] = "HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_8086&DEV_7100\\B
 // Places the start of the registry sweep among the desktop's calls.
 class SweepNoting : public HostWrapper<ForwardingRegistry> {
  public:
-  SweepNoting(HostServices& inner, ScriptedDesktop& desktop)
-      : HostWrapper(inner), desktop_(desktop) {}
+  SweepNoting(HostServices& inner, DesktopCallRecorder& record)
+      : HostWrapper(inner), record_(record) {}
 
   std::int32_t RegOpenKeyExA(win::HKEY parent, const char* subKey, std::uint32_t options,
                              std::uint32_t access, win::HKEY* result) override {
-    if (parent == win::HkeyLocalMachine()) desktop_.Note(std::string("RegOpenKeyExA ") + subKey);
+    if (parent == win::HkeyLocalMachine()) record_.Note(std::string("RegOpenKeyExA ") + subKey);
     return ForwardingRegistry::RegOpenKeyExA(parent, subKey, options, access, result);
   }
 
  private:
-  ScriptedDesktop& desktop_;
+  DesktopCallRecorder& record_;
 };
 
 // Arms the allocation fault on the version query, the step just before the
@@ -142,7 +143,7 @@ class UpdateRun : public testing::Test {
     EXPECT_TRUE(host.Registry().KeyExists(kUnknownDevice));
     EXPECT_TRUE(host.Registry().KeyExists(kKnownDevice));
     EXPECT_THAT(
-        desktop.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "EnableShutdownPrivilege", "SetCursor"}),
+        record.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "EnableShutdownPrivilege", "SetCursor"}),
         IsEmpty());
   }
 
@@ -164,9 +165,11 @@ class UpdateRun : public testing::Test {
   ScriptedDesktop& desktop = host.Desktop();
   ScriptTableHost strings{host};
   VersionHost version{strings};
+  // The desktop's and the system's calls, noted on their way.
+  DesktopCallRecorder record{version};
   // Faults that a test plants reach every call of the run.
-  FaultInjectingHost faults{version};
-  SweepNoting noting{faults, desktop};
+  FaultInjectingHost faults{record};
+  SweepNoting noting{faults, record};
   BoxParamsFault boxParamsFault{noting};
   std::vector<std::string> filesBefore;
 };
@@ -199,7 +202,7 @@ TEST_F(UpdateRun, SucceedsInTheOrderOfTheRun) {
 
   EXPECT_EQ(Run(), 0);
 
-  const std::vector<std::string> calls = desktop.CallsOf(
+  const std::vector<std::string> calls = record.CallsOf(
       {"SetThreadPriority", "CreateWindowExA", "SetClassLongPtrA", "ShowWindow", "UpdateWindow",
        "BeginPaint", "GetVersionExA", "MessageBoxIndirectA", "MessageBoxA", "SetCursor",
        "RegOpenKeyExA", "EnableShutdownPrivilege", "ExitWindowsEx", "SendMessageA",
@@ -229,8 +232,8 @@ TEST_F(UpdateRun, WindowsNtUpdatesWithPlan4AndAsksForTheShutdownRight) {
   EXPECT_THAT(machine.ReadInf("usb.inf"), HasSubstr("DEV_7112"));
   EXPECT_TRUE(machine.InfExists("usb.OR0"));
   EXPECT_FALSE(host.Registry().KeyExists(kUnknownDevice));
-  EXPECT_THAT(desktop.CallsOf({"MessageBoxIndirectA", "EnableShutdownPrivilege", "ExitWindowsEx",
-                               "SendMessageA"}),
+  EXPECT_THAT(record.CallsOf({"MessageBoxIndirectA", "EnableShutdownPrivilege", "ExitWindowsEx",
+                              "SendMessageA"}),
               ElementsAre("MessageBoxIndirectA", "MessageBoxIndirectA", "EnableShutdownPrivilege",
                           "ExitWindowsEx 2 ffffffff", "SendMessageA 10"));
   ExpectCleanEnd(app);
@@ -244,7 +247,7 @@ TEST_F(UpdateRun, OtherWin95BuildsTakePlan4WithoutTheShutdownRight) {
   EXPECT_EQ(Run(), 0);
 
   EXPECT_THAT(machine.ReadInf("usb.inf"), HasSubstr("DEV_7112"));
-  EXPECT_THAT(desktop.CallsOf({"EnableShutdownPrivilege", "ExitWindowsEx"}),
+  EXPECT_THAT(record.CallsOf({"EnableShutdownPrivilege", "ExitWindowsEx"}),
               ElementsAre("ExitWindowsEx 2 ffffffff"));
   ExpectCleanEnd(app);
 }
@@ -258,7 +261,7 @@ TEST_F(UpdateRun, SucceedsWithoutAnEnumPciKey) {
 
   ASSERT_EQ(desktop.Boxes().size(), 2u);
   EXPECT_EQ(desktop.Boxes()[1].text, kSuccessText);
-  EXPECT_THAT(desktop.CallsOf({"ExitWindowsEx"}), ElementsAre("ExitWindowsEx 2 ffffffff"));
+  EXPECT_THAT(record.CallsOf({"ExitWindowsEx"}), ElementsAre("ExitWindowsEx 2 ffffffff"));
   ExpectCleanEnd(app);
 }
 
@@ -290,7 +293,7 @@ TEST_P(Refusal, ShowsTheFailureBoxAndTouchesNothing) {
   ExpectFailureBox(shown - 1, Banner());
   EXPECT_EQ(app.failureAnswer, win::kIdOk);
   ExpectNothingTouched();
-  EXPECT_THAT(desktop.CallsOf({"SendMessageA"}), ElementsAre("SendMessageA 10"));
+  EXPECT_THAT(record.CallsOf({"SendMessageA"}), ElementsAre("SendMessageA 10"));
   ExpectCleanEnd(app);
 }
 
@@ -327,7 +330,7 @@ TEST_F(UpdateRun, PlanFailureKeepsWhatWasRewrittenAndDoesNotRestart) {
   EXPECT_TRUE(machine.InfExists("mshdc.OR0"));
   EXPECT_EQ(machine.ReadInf("machine.inf"), "[Version]\r\nClass=System\r\n[MS_SYS]\r\n");
   EXPECT_TRUE(host.Registry().KeyExists(kUnknownDevice));
-  EXPECT_THAT(desktop.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "SetCursor"}), IsEmpty());
+  EXPECT_THAT(record.CallsOf({"RegOpenKeyExA", "ExitWindowsEx", "SetCursor"}), IsEmpty());
   ExpectCleanEnd(app);
 }
 
@@ -362,7 +365,7 @@ TEST_P(Unsupported, WarnsAndLeavesTheBannerOpenUntilTheUserClosesIt) {
             std::nullopt, 0x30, std::nullopt);
   ExpectNothingTouched();
   // The run itself never closed the banner: the user's WM_CLOSE did.
-  EXPECT_THAT(desktop.CallsOf({"SendMessageA", "DispatchMessageA", "PostQuitMessage"}),
+  EXPECT_THAT(record.CallsOf({"SendMessageA", "DispatchMessageA", "PostQuitMessage"}),
               ElementsAre("DispatchMessageA 10", "PostQuitMessage 0"));
   ExpectCleanEnd(app);
 }
@@ -388,11 +391,11 @@ TEST_F(UpdateRun, UnsupportedHookReturnsWithTheBannerStillUp) {
   ASSERT_NE(app.mainWindow, nullptr);
   EXPECT_EQ(desktop.OpenWindowCount(), 1);
   EXPECT_TRUE(desktop.FindWindow(app.mainWindow->GetSafeHwnd())->visible);
-  EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), IsEmpty());
+  EXPECT_THAT(record.CallsOf({"PostQuitMessage"}), IsEmpty());
 
   host.desktop.SendMessageA(app.mainWindow->GetSafeHwnd(), win::kWmClose, 0, 0);
   EXPECT_EQ(app.mainWindow, nullptr);
-  EXPECT_THAT(desktop.CallsOf({"PostQuitMessage"}), ElementsAre("PostQuitMessage 0"));
+  EXPECT_THAT(record.CallsOf({"PostQuitMessage"}), ElementsAre("PostQuitMessage 0"));
 }
 
 TEST_F(UpdateRun, WithoutBoxParametersTheRunRefusesAndStillReportsIt) {
@@ -419,7 +422,7 @@ TEST_F(UpdateRun, WithoutABannerTheRunGoesOnAndEndsTheLoopItself) {
   ExpectConfirmation(nullptr, kWin95Prompt);
   ExpectBox(1, ScriptedDesktop::Box::Kind::kIndirect, nullptr, kSuccessText, kCaption, 0x80, 12);
   EXPECT_FALSE(host.Registry().KeyExists(kUnknownDevice));
-  EXPECT_THAT(desktop.CallsOf({"SendMessageA", "ShowWindow", "PostQuitMessage"}),
+  EXPECT_THAT(record.CallsOf({"SendMessageA", "ShowWindow", "PostQuitMessage"}),
               ElementsAre("PostQuitMessage 0"));
   ExpectCleanEnd(app);
 }
