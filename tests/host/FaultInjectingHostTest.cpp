@@ -1,11 +1,14 @@
 // The fault-injecting host over the test machine's host: a planted call
 // fails with its failure value and never reaches the host behind, on every
 // facet; counted calls, half-done writes and the tracking of open file
-// handles. The power cut is the store's own suite.
+// handles, and the heap's faults in the plan of the newest host alive. The
+// power cut is the store's own suite.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <new>
 #include <ostream>
 #include <string>
 
@@ -215,6 +218,24 @@ TEST_F(FaultInjection, HandlesLeftOpenAreClosedWhenTheInjectorGoesAway) {
     EXPECT_EQ(reached_.OpenHandleCount(), 1);
   }
   EXPECT_EQ(reached_.OpenHandleCount(), 0);
+}
+
+// The heap asks the newest host alive, whichever order the hosts end in.
+TEST(HeapFaults, GoToThePlanOfTheNewestHostAlive) {
+  TestMachine machine;
+  EXPECT_EQ(FaultInjectingHost::HeapPlan(), nullptr);
+  auto older = std::make_unique<FaultInjectingHost>(machine.Host());
+  auto newer = std::make_unique<FaultInjectingHost>(machine.Host());
+  newer->Plan().FailCall(HostCall::kAllocate, 1);
+  EXPECT_EQ(new (std::nothrow) char[8], nullptr);
+  EXPECT_EQ(newer->Plan().FaultsMet(), 1u);
+
+  older.reset();
+  EXPECT_EQ(FaultInjectingHost::HeapPlan(), &newer->Plan());
+  newer.reset();
+  EXPECT_EQ(FaultInjectingHost::HeapPlan(), nullptr);
+  const std::unique_ptr<char[]> block(new (std::nothrow) char[8]);
+  EXPECT_NE(block, nullptr);
 }
 
 }  // namespace
