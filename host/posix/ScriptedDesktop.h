@@ -1,9 +1,11 @@
 // The desktop of the POSIX host: scripted answers for the boxes, the
 // program's resources and the work area, and a record of every window, box
-// and drawing (tests record the calls themselves with DesktopCallRecorder). Beyond that it follows
-// the host's rules only where the program relies on them, as tests/host/DesktopServicesTest.cpp
-// pins them. GetMessageA never blocks: with nothing queued it lets the user close the open windows
-// when the script says so, and otherwise fails (-1), so that no message loop waits for ever.
+// and drawing (tests record the calls themselves, with DesktopCallRecorder).
+// Beyond that it follows the host's rules only where the program relies on
+// them, as tests/host/DesktopServicesTest.cpp pins them. GetMessageA never
+// blocks: with nothing queued it lets the user close the open windows when
+// the script says so, and otherwise fails (-1), so that no message loop
+// waits for ever.
 #pragma once
 
 #include <cstdint>

@@ -36,7 +36,8 @@ TEST(OutOfMemory, EveryFailedAllocationEndsThePlanAsAFailure) {
     UpdaterProbe engine(faults);
     // The plan's allocations, counted from its start.
     FaultPlan& heap = faults.Plan();
-    heap.FailCall(HostCall::kAllocate, heap.Calls(HostCall::kAllocate) + failing);
+    heap = FaultPlan();
+    heap.FailCall(HostCall::kAllocate, failing);
     engine.RunPlan(4);
     completed = heap.FaultsMet() == 0;
     EXPECT_EQ(engine.GetError(), completed ? 0 : 1) << "allocation " << failing;

@@ -110,24 +110,18 @@ class RecordingSystem : public ForwardingSystem {
 
 // The recorders, built before the services that refer to them.
 struct RecordingFacets {
-  explicit RecordingFacets(HostServices& inner)
-      : desktop_(inner.desktop, record_), system_(inner.system, record_) {}
+  RecordingFacets(HostServices& inner, CallRecord& record)
+      : desktop_(inner.desktop, record), system_(inner.system, record) {}
 
-  CallRecord record_;
   RecordingDesktop desktop_;
   RecordingSystem system_;
 };
 
-class DesktopCallRecorder : private RecordingFacets, public HostServices {
+class DesktopCallRecorder : public CallRecord, private RecordingFacets, public HostServices {
  public:
   explicit DesktopCallRecorder(HostServices& inner)
-      : RecordingFacets(inner), HostServices{inner.files, inner.registry, desktop_, system_} {}
+      : RecordingFacets(inner, *this),
+        HostServices{inner.files, inner.registry, desktop_, system_} {}
   DesktopCallRecorder(const DesktopCallRecorder&) = delete;
   DesktopCallRecorder& operator=(const DesktopCallRecorder&) = delete;
-
-  const std::vector<std::string>& Calls() const { return record_.Calls(); }
-  std::vector<std::string> CallsOf(const std::vector<std::string>& names) const {
-    return record_.CallsOf(names);
-  }
-  void Note(const std::string& line) { record_.Note(line); }
 };
