@@ -38,6 +38,7 @@ import suites  # noqa: E402
 from guest import (GUEST_FOLDER, GUEST_SLOWDOWN, GuestImage, GuestRun, in_repository,  # noqa: E402
                    test_folders)
 from winetools import pictures  # noqa: E402
+from winetools.folderwatch import FolderWatch  # noqa: E402
 from winetools.machine import Machine, Tools, exported_form  # noqa: E402
 from winetools.wineenv import (BUILDS, I686, ROOT, E2E_FOLDER, SLOWDOWN, Build, Template,  # noqa: E402
                      WineError, XServer, emulates_i686, harness_retries)
@@ -326,6 +327,7 @@ class Suite:
         clock.lap("clone")
         failures = []
         results = []
+        watch = FolderWatch(prefix.inf_dir).start()
         try:
             machine.boot(case.version, case.tree)
             clock.lap("boot")
@@ -349,8 +351,14 @@ class Suite:
             clock.lap("registry")
         finally:
             prefix.stop_server()
+            watch.stop()
             clock.lap("stop")
-        failures += check_files(machine, case)
+        file_failures = check_files(machine, case)
+        events = watch.lines()
+        (machine.e2e / "inf-events.log").write_text("\n".join(events) + "\n")
+        if file_failures:
+            file_failures.append("the INF folder from the boot on: " + "; ".join(events))
+        failures += file_failures
         failures += check_restarts(machine, case, results)
         return failures
 

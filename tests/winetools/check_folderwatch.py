@@ -1,0 +1,82 @@
+#!/usr/bin/env python3
+"""The watch of the INF folder records what a save does there, in order,
+and nothing of another folder: each row a sequence of file operations and
+the events it must leave. Prints one line per row and "N passed, M
+failed"."""
+
+import os
+import struct
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+
+from winetools import folderwatch  # noqa: E402
+
+
+def save(folder):
+    (folder / "a.tmp").write_bytes(b"new")
+    os.rename(folder / "a.inf", folder / "a.OR0")
+    os.rename(folder / "a.tmp", folder / "a.inf")
+
+
+def held_save(folder):
+    (folder / "a.tmp").write_bytes(b"new")
+    (folder / "a.inf").read_bytes()
+
+
+def elsewhere(folder):
+    (folder / "sub" / "b.inf").write_bytes(b"x")
+    os.unlink(folder / "a.inf")
+
+
+# (what, operations on a folder holding a.inf and sub/, events)
+ROWS = [
+    ("a save through its backup", save,
+     [("create", "a.tmp"), ("open", "a.tmp"), ("move from", "a.inf"), ("move to", "a.OR0"),
+      ("move from", "a.tmp"), ("move to", "a.inf")]),
+    ("a save that stopped before its moves", held_save,
+     [("create", "a.tmp"), ("open", "a.tmp"), ("open", "a.inf")]),
+    ("a file below the folder and a deletion", elsewhere, [("delete", "a.inf")]),
+]
+
+
+def packed(name, mask):
+    data = name.encode() + b"\0" * (16 - len(name)) if name else b""
+    return struct.pack("iIII", 1, mask, 0, len(data)) + data
+
+
+def check_row(what, operations, expected):
+    with tempfile.TemporaryDirectory() as folder:
+        folder = Path(folder)
+        (folder / "a.inf").write_bytes(b"old")
+        (folder / "sub").mkdir()
+        watch = folderwatch.FolderWatch(folder).start()
+        operations(folder)
+        time.sleep(0.2)
+        watch.stop()
+    seen = [(kind, name) for _, kind, name in watch.events]
+    ok = not watch.problem and seen == expected
+    print(f"{'PASS' if ok else 'FAIL'} {what}: {watch.problem or seen}")
+    return ok
+
+
+def check_decode():
+    data = packed("x.inf", folderwatch.IN_MOVED_TO) + packed("", folderwatch.IN_OPEN)
+    seen = folderwatch.decode(data)
+    ok = seen == [("move to", "x.inf"), ("open", ".")]
+    print(f"{'PASS' if ok else 'FAIL'} two events in one read, one of the folder itself: {seen}")
+    return ok
+
+
+def main():
+    results = [check_row(*row) for row in ROWS] + [check_decode()]
+    failed = results.count(False)
+    print(f"{len(results) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
