@@ -2,23 +2,23 @@
 saw it: each open, creation, move and deletion of a name, from any process
 (inotify names no process). A failed case prints it, so that a save that
 stopped short can be told from another program's hold on an INF file even
-where the case's files are gone. Where the kernel offers no inotify the
-watch records nothing and says so."""
+where the case's files are gone. The kernel queues the events until they
+are read at the end, and says so where its queue ran over. Where the
+watch cannot be set it records nothing and says so."""
 
 import ctypes
 import os
-import select
 import struct
-import threading
-import time
 
 IN_OPEN = 0x020
 IN_MOVED_FROM = 0x040
 IN_MOVED_TO = 0x080
 IN_CREATE = 0x100
 IN_DELETE = 0x200
+IN_Q_OVERFLOW = 0x4000
 KINDS = ((IN_CREATE, "create"), (IN_OPEN, "open"), (IN_MOVED_FROM, "move from"),
-         (IN_MOVED_TO, "move to"), (IN_DELETE, "delete"))
+         (IN_MOVED_TO, "move to"), (IN_DELETE, "delete"), (IN_Q_OVERFLOW, "events lost"))
+WATCHED = IN_OPEN | IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE
 HEADER = struct.Struct("iIII")
 
 
@@ -43,47 +43,32 @@ class FolderWatch:
         self.folder = folder
         self.events = []
         self.problem = ""
-        self.begun = time.monotonic()
-        self.ended = threading.Event()
-        self.reader = None
         self.descriptor = -1
 
     def start(self):
-        try:
-            libc = ctypes.CDLL(None, use_errno=True)
-            self.descriptor = libc.inotify_init()
-            mask = IN_OPEN | IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE
-            if self.descriptor < 0 or libc.inotify_add_watch(
-                    self.descriptor, os.fsencode(self.folder), mask) < 0:
-                raise OSError(ctypes.get_errno(), os.strerror(ctypes.get_errno()))
-        except (OSError, AttributeError) as error:
-            self.problem = f"no watch of {self.folder}: {error}"
-            return self
-        self.reader = threading.Thread(target=self.read, daemon=True)
-        self.reader.start()
+        libc = ctypes.CDLL(None, use_errno=True)
+        self.descriptor = libc.inotify_init1(os.O_NONBLOCK)
+        if self.descriptor < 0 or libc.inotify_add_watch(self.descriptor,
+                                                         os.fsencode(self.folder), WATCHED) < 0:
+            self.problem = f"no watch of {self.folder}: {os.strerror(ctypes.get_errno())}"
         return self
 
-    def read(self):
-        while not self.ended.is_set():
-            if select.select([self.descriptor], [], [], 0.05)[0]:
-                self.take(os.read(self.descriptor, 65536))
-
-    def take(self, data):
-        seconds = time.monotonic() - self.begun
-        self.events += [(seconds, kind, name) for kind, name in decode(data)]
-
     def stop(self):
-        if self.reader:
-            self.ended.set()
-            self.reader.join()
-            while select.select([self.descriptor], [], [], 0)[0]:
-                self.take(os.read(self.descriptor, 65536))
-        if self.descriptor >= 0:
-            os.close(self.descriptor)
-            self.descriptor = -1
+        if self.descriptor < 0:
+            return
+        if not self.problem:
+            self.events = self.queued()
+        os.close(self.descriptor)
+        self.descriptor = -1
+
+    def queued(self):
+        events = []
+        try:
+            while True:
+                events += decode(os.read(self.descriptor, 65536))
+        except BlockingIOError:
+            return events
 
     def lines(self):
-        """One line per event, its time in seconds from the start."""
-        if self.problem:
-            return [self.problem]
-        return [f"{seconds:7.3f} {kind} {name}" for seconds, kind, name in self.events]
+        """One line per event, in the kernel's order."""
+        return [self.problem] if self.problem else [f"{kind} {name}" for kind, name in self.events]
