@@ -46,8 +46,12 @@ class FolderWatch:
         self.descriptor = -1
 
     def start(self):
-        libc = ctypes.CDLL(None, use_errno=True)
-        self.descriptor = libc.inotify_init1(os.O_NONBLOCK)
+        try:
+            libc = ctypes.CDLL(None, use_errno=True)
+            self.descriptor = libc.inotify_init1(os.O_NONBLOCK)
+        except (OSError, AttributeError) as error:
+            self.problem = f"no watch of {self.folder}: {error}"
+            return self
         if self.descriptor < 0 or libc.inotify_add_watch(self.descriptor,
                                                          os.fsencode(self.folder), WATCHED) < 0:
             self.problem = f"no watch of {self.folder}: {os.strerror(ctypes.get_errno())}"
