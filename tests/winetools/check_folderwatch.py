@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The watch of the INF folder records what a save does there, in order,
-and nothing of another folder: each row a sequence of file operations and
-the events it must leave. Prints one line per row and "N passed, M
-failed"."""
+nothing of another folder, the folder's own events, and where the kernel
+lost events: each row a sequence of file operations and the events it must
+leave. Prints one line per row and "N passed, M failed"."""
 
 import os
 import sys
@@ -30,6 +30,22 @@ def elsewhere(folder):
     os.unlink(folder / "a.inf")
 
 
+def listing(folder):
+    os.listdir(folder)
+
+
+# The kernel queues this many events and then one that says the rest are lost;
+# opens of two names in turn, as it merges an event with the same one before.
+QUEUE = int(Path("/proc/sys/fs/inotify/max_queued_events").read_text())
+OVERRUN = [("open", name) for name in ("a.inf", "b.inf") * (QUEUE // 2 + 1)]
+
+
+def overrun(folder):
+    (folder / "b.inf").write_bytes(b"")
+    for _, name in OVERRUN:
+        os.close(os.open(folder / name, os.O_RDONLY))
+
+
 # (what, operations on a folder holding a.inf and sub/, events)
 ROWS = [
     ("a save through its backup", save,
@@ -38,6 +54,9 @@ ROWS = [
     ("a save that stopped before its moves", held_save,
      [("create", "a.tmp"), ("open", "a.tmp"), ("open", "a.inf")]),
     ("a file below the folder and a deletion", elsewhere, [("delete", "a.inf")]),
+    ("the folder itself read", listing, [("open", ".")]),
+    ("more events than the kernel queues", overrun,
+     ([("create", "b.inf"), ("open", "b.inf")] + OVERRUN)[:QUEUE] + [("events lost", ".")]),
 ]
 
 
@@ -51,7 +70,7 @@ def check_row(what, operations, expected):
         watch.stop()
     seen = watch.events
     ok = not watch.problem and seen == expected
-    print(f"{'PASS' if ok else 'FAIL'} {what}: {watch.problem or seen}")
+    print(f"{'PASS' if ok else 'FAIL'} {what}: {watch.problem or seen[-6:]}")
     return ok
 
 
